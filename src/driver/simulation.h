@@ -1,0 +1,26 @@
+#pragma once
+// All state of one run of one weather station. Several simulations can live side by side in one
+// process: nothing here is global.
+#include "driver/calendar_state.h"
+#include "driver/inputs.h"
+#include "plant/plant_state.h"
+#include "toolkit/error_sink.h"
+#include "toolkit/random.h"
+#include "weather/weather.h"
+
+namespace olive {
+
+struct Simulation {
+  explicit Simulation(ErrorSink& log_) : log(log_) {}
+
+  ErrorSink& log;  // the run's error log; log.RunOk ends the run when false
+  Rng rng;
+  Inputs in;
+  Weather wx;
+  DayWeather today;
+  DriverState drv;
+  SeasonState season;
+  PlantState plant;
+};
+
+}  // namespace olive
