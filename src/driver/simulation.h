@@ -4,6 +4,7 @@
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
 #include "plant/plant_state.h"
+#include "soil/water.h"
 #include "toolkit/error_sink.h"
 #include "toolkit/random.h"
 #include "weather/weather.h"
@@ -21,6 +22,7 @@ struct Simulation {
   DriverState drv;
   SeasonState season;
   PlantState plant;
+  WaterState water;
 };
 
 }  // namespace olive
