@@ -46,9 +46,7 @@ void predsetup(ErrorSink& log, PredState& p) {
   p.PredSD = 0;
   p.PredDD = 0;
   p.tPredDD = 0;
-  p.PredDays = 0;
-  p.PreyFound = 0;
-  p.PreyAvail = 0;
+  ResetPredSums(p);
 }
 
 void Predimmig(PredState& p, const Inputs& in, Rng& rng) {
@@ -78,6 +76,9 @@ void Predsup(const PredState& p, double demtot, double PreyAvail, double& PreyFo
   if (b < 1e-7) b = 0;
   if (b > 0) {
     PreyFound = b * (1 - Expo(static_cast<float>(-p.Predalpha * PreyAvail / b)));
+    // The response never finds more than there is; with scarce prey the single-precision
+    // exponential can round 1 - e^-x above x, which would kill more mites than exist.
+    PreyFound = std::min(PreyFound, PreyAvail);
   } else {
     PreyFound = 0;
   }

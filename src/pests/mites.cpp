@@ -53,6 +53,7 @@ void InitMites(MiteState& s, const Inputs& in) {
   s.sdPU = 0;
   s.newEggs = s.demandJ = s.demandA = s.demandPU = s.MiteResp = s.MiteTotWgt = s.intake = 0;
   s.deutochry = s.MiteImmLoss = s.MiteAdultDeaths = s.MiteAdlLoss = 0;
+  ResetMiteSums(s);
 
   // Only 56 per cent of the eggs laid last autumn live through the winter.
   s.winterEggs = in.winterEggs * 0.56;
