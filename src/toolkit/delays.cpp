@@ -13,10 +13,13 @@ struct SubSteps {
   float a;
 };
 
+// Both are worked out in double and a is stored as a float. In double, 2 DT k is exact and is
+// divided last, so a step with DT k / del at exactly one half takes two sub-steps and one a float
+// step shorter takes one (float arithmetic would round 1.99999994 up to 2).
 SubSteps SplitStep(float del, float DT, int32_t k) {
-  const float kf = static_cast<float>(k);
-  const int32_t idt = static_cast<int32_t>(2.0f * DT * (kf / del) + 1.0f);
-  const float a = DT / (del / kf) / static_cast<float>(idt);
+  const int32_t idt = static_cast<int32_t>(2.0 * DT * k / del + 1.0);
+  const float a =
+      static_cast<float>(static_cast<double>(DT) / (static_cast<double>(del) / k) / idt);
   return {idt, a};
 }
 
@@ -64,19 +67,19 @@ void DelayWithPlr(float viN, float& Vout, float& Shed, AgeVec& r, const AgeVec& 
   // is left alone, even when it is r itself).
   AgeVec loss;
   for (int32_t i = 1; i <= k; ++i) loss[i] = s.a * Plr[i];
-  AgeVec shd;  // losses of the current sub-step, per substage
 
   float out = 0.0f;
   float shed = 0.0f;
   for (int32_t j = 1; j <= s.idt; ++j) {
     out = out + s.a * v[k];
+    // Each substage's loss is taken from its value just updated and totalled in the order of
+    // the updates, k down to 2 (the compiler vectorises this as an in-order sum).
     for (int32_t i = k; i >= 2; --i) {
       const float ri = v[i] + s.a * (v[i - 1] - v[i]);
-      shd[i] = loss[i] * ri;
-      v[i] = ri - shd[i];
+      const float shd = loss[i] * ri;
+      shed = shed + shd;
+      v[i] = ri - shd;
     }
-    // Totalled in the order the substages were updated, k down to 2.
-    for (int32_t i = k; i >= 2; --i) shed = shed + shd[i];
     // The whole inflow of the step enters in the first sub-step.
     if (j == 1) {
       v[1] = v[1] + s.a * (static_cast<float>(s.idt) * rate - v[1]);
