@@ -297,6 +297,21 @@ TEST_F(SoilWaterTableOnDisk, MalformedTableIsReportedAndLeftIntact) {
   EXPECT_EQ(ReadTable(), bad);
 }
 
+TEST_F(SoilWaterTableOnDisk, StationKeyThatCouldNotBeReadBackIsRefused) {
+  const std::string old = kHead + "Cordoba.txt\t120.00\t300.00\t80.00\n";
+  WriteTable(old);
+  RecordingSink log;
+  WaterState w;
+  EXPECT_FALSE(GenerateSoilwater(log, "two\tparts.txt", w, dir_));
+  EXPECT_FALSE(log.RunOk);
+  ASSERT_EQ(log.messages.size(), 1u);
+  EXPECT_EQ(log.messages[0],
+            "Error writing lut\\OliveSoilWater.txt: the station key holds a TAB or a line end; "
+            "the soil water of station \"two\tparts.txt\" was not recorded and the table was left "
+            "unchanged");
+  EXPECT_EQ(ReadTable(), old);
+}
+
 TEST_F(SoilWaterTableOnDisk, FailedReplacementLeavesTheOldContents) {
   std::string reason;
   // The target cannot be replaced: it is a folder with something in it.

@@ -279,6 +279,14 @@ bool GenerateSoilwater(ErrorSink& log, std::string_view wxstation, const WaterSt
                        const fs::path& workdir) {
   const std::string notRecorded = "; the soil water of station \"" + std::string(wxstation) +
                                   "\" was not recorded and the table was left unchanged";
+  // A key with a TAB or a line end could not be read back: the station would be missed again
+  // and again.
+  if (wxstation.find_first_of("\t\r\n") != std::string_view::npos) {
+    ReportError(log, "Error writing " + std::string(kSoilWaterTableName) +
+                         ": the station key holds a TAB or a line end" + notRecorded);
+    log.RunOk = false;
+    return false;
+  }
   const fs::path path = SoilWaterTablePath(workdir);
   std::string text;
   switch (ReadTextFile(path, text)) {
