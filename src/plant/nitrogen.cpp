@@ -157,12 +157,19 @@ void N_GROWTH(NitroState& n, const PlantState& p, const Inputs& in, bool bloomin
   const float delfol = in.delfol;
   const float delshootLive = static_cast<float>(in.delshootLive);
   const float delRootLive = in.delRootLive;
+  // Leaf classes lose N only by export inside the delay; their growth is added after each step.
+  plrL = n.perL;
+  AgeVec leafGrowth{};
   for (int32_t step = 0; step < iter; ++step) {
-    // Growth of the N already in a young leaf class is a negative loss rate.
+    // Growth of the N already in a young leaf class: what a loss rate of
+    // pgrL = -dNleaf * Nsdveg / (rNfol * DelkFol) / iter removes from a class in one step,
+    // dd / DelkFol * pgrL * rNfol, with the sign turned. Only classes that hold N grow.
     for (int32_t i = 1; i <= kfol; ++i) {
-      double pgrL = 0;
-      if (n.rNfol[i] > 0) pgrL = -n.dNleaf[i] * n.Nsdveg / (n.rNfol[i] * p.DelkFol) / iter;
-      plrL[i] = static_cast<float>(pgrL + n.perL[i]);
+      leafGrowth[i] = 0;
+      if (n.rNfol[i] > 0) {
+        leafGrowth[i] = static_cast<float>(dd / p.DelkFol * n.dNleaf[i] * n.Nsdveg /
+                                           (static_cast<double>(p.DelkFol) * iter));
+      }
     }
     // The reserve receives what the export and loss rates remove in this step: a class loses
     // about dd * rate of its contents (rate * entry * dd, in mass units).
@@ -174,6 +181,7 @@ void N_GROWTH(NitroState& n, const PlantState& p, const Inputs& in, bool bloomin
     DelayWithPlr(Nleafin, Nleafout, shed, n.rNfol, plrL, delfol, dd, kfol);
     DelayWithPlr(Nshootin, Nshootout, shed, n.rNshoot, plrS, delshootLive, dd, kshoot);
     DelayWithPlr(Nrootin, Nrootout, shed, n.rNroot, plrR, delRootLive, dd, kroot);
+    for (int32_t i = 1; i <= kfol; ++i) n.rNfol[i] += leafGrowth[i];
 
     n.Nres += 0.52 * Nleafout;  // 52 % of the N of senescing leaves is resorbed
     n.Nshwood += Nshootout;

@@ -49,6 +49,8 @@ struct NitroState {
   double OM = 0;        // organic matter under the tree
   int32_t dayfert = 0;  // model day of a fertiliser application
   double Nfert = 0;     // its amount
+
+  bool operator==(const NitroState&) const = default;
 };
 
 // The arguments of one day's N growth (called from Growth).
