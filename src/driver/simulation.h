@@ -3,6 +3,8 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "pests/mite_predators.h"
+#include "pests/mites.h"
 #include "plant/nitrogen.h"
 #include "plant/plant_state.h"
 #include "toolkit/error_sink.h"
@@ -23,6 +25,8 @@ struct Simulation {
   SeasonState season;
   PlantState plant;
   NitroState nitro;
+  MiteState mites;
+  PredState preds;
 };
 
 }  // namespace olive
