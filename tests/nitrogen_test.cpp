@@ -24,13 +24,7 @@ TEST(INITRO, StartsFromTheWoodAndTheSoilUnderTheTree) {
   EXPECT_NEAR(t.n.Nframe, 0.75 * 0.0044 * t.p.TotalFrame, 1e-9);
   EXPECT_NEAR(t.n.Nres, 0.67 * (0.0073 * 30000 + 0.0044 * t.p.TotalFrame), 1e-9);
   EXPECT_NEAR(t.n.soilN, 1.7 * 30, 1e-12);
-  EXPECT_NEAR(t.n.OM, 2.8 * 2420 * 30, 1e-9);
   EXPECT_EQ(t.n.dayfert, 1);
-  EXPECT_EQ(t.n.Nfert, 0);
-  EXPECT_EQ(t.n.conclf, 0.07);
-  EXPECT_EQ(t.n.concfru, 0.02);
-  EXPECT_EQ(t.n.Nsdveg, 1);
-  EXPECT_EQ(t.n.Nsdfru, 1);
   EXPECT_EQ(t.n.leafN, 4);
   EXPECT_EQ(t.log.reports, 0);
 }
@@ -184,28 +178,6 @@ TEST(Nitrogen, UptakeOnlyForWhatTheReserveCannotCover) {
   EXPECT_LE(n.Nuptk, 0.5 * 0.5);  // never more than the roots can reach
 }
 
-TEST(Nitrogen, DemandFollowsTheCarbonDemand) {
-  Tree t;
-  t.Init();
-  t.season.PlantDD = 10;
-  t.today.tmean = 20;
-  Demand(t.p, t.in, t.today, t.season);
-  t.p.sdveg = 0.5;
-  t.p.sdfru = 1;
-  t.p.dfru = 2;
-  N_DEMAND(t.n, t.p, t.season);
-  // Leaf classes of width 20 younger than 250 degree-days: 1..12.
-  EXPECT_GT(t.n.dNleaf[12], 0);
-  for (int i = 13; i <= kfol; ++i) EXPECT_EQ(t.n.dNleaf[i], 0) << i;
-  EXPECT_NEAR(t.n.Ndshoot, 0.07 * t.p.dshoot * 0.5, 1e-12);
-  EXPECT_NEAR(t.n.Ndveg, t.n.Ndleaf + t.n.Ndshoot + t.n.Ndroot, 1e-12);  // frame apart
-  EXPECT_NEAR(t.n.Ndfru, 0.07 * 2, 1e-12);
-  t.season.blooming = true;
-  N_DEMAND(t.n, t.p, t.season);
-  EXPECT_NEAR(t.n.Ndfru, 0.02 * 2, 1e-12);
-  EXPECT_NEAR(t.n.Ndtot, t.n.Ndveg + t.n.Ndfru, 1e-12);
-}
-
 TEST(SOILNITRO, NeverBelowZero) {
   Inputs in;
   in.m2PerPlant = 30;
@@ -225,22 +197,6 @@ TEST(SOILNITRO, NeverBelowZero) {
   season.budburst = true;
   SOILNITRO(n, in, season, 11);
   EXPECT_NEAR(n.soilN, 10 + 8.0 / 365 * 30 + 1000 * 0.05 * 0.04 * 0.005, 1e-9);
-}
-
-TEST(Nitrogen, ConcentrationsAfterAFreezeAreZero) {
-  PlantState p;  // roots, frame and leaves all 0
-  NitroState n;
-  n.Nrowood = 3;
-  n.Nframe = 2;
-  n.rNroot[5] = 1;
-  SeasonState season;
-  season.budburst = true;
-  N_POPULATIONS(n, p, season);
-  EXPECT_EQ(n.rootN, 0);
-  EXPECT_EQ(n.frameN, 0);
-  EXPECT_EQ(n.leafN, 0);
-  EXPECT_EQ(n.shootN, 0);
-  EXPECT_EQ(n.fruitN, 0);
 }
 
 TEST(Nitrogen, WithoutTheOptionNothingChanges) {

@@ -202,36 +202,6 @@ TEST(Ratios, MaintenanceDeficitAndAmpleSupply) {
 // ---------------------------------------------------------------------------------------------
 // Demand and supply.
 
-TEST(Demand, ColdOrHotDayHasNoGrowthDemandButRespires) {
-  for (float tmean : {9.1f, 5.0f, 37.0f, 40.0f}) {
-    Tree t;
-    t.Init();
-    t.p.FruNumArray[3] = 10;
-    t.season.PlantDD = 10;
-    t.today.tmean = tmean;
-    Demand(t.p, t.in, t.today, t.season);
-    EXPECT_EQ(t.p.folNrProd, 0) << tmean;
-    EXPECT_EQ(t.p.dleaf, 0) << tmean;
-    EXPECT_EQ(t.p.dfru, 0) << tmean;
-    EXPECT_EQ(t.p.dres, 0.1) << tmean;
-    EXPECT_GT(t.p.mresp, 0) << tmean;
-  }
-}
-
-TEST(Demand, OnlyLeavesYoungerThan390DegreeDaysGrow) {
-  Tree t;
-  t.Init();
-  t.season.PlantDD = 10;
-  t.today.tmean = 23.05f;
-  Demand(t.p, t.in, t.today, t.season);
-  // Class width 20: class 19 has mid-age 370, class 20 mid-age 390.
-  EXPECT_GT(t.p.grl[19], 0);
-  for (int i = 20; i <= kfol; ++i) EXPECT_EQ(t.p.grl[i], 0) << i;
-  EXPECT_GT(t.p.dleaf, t.p.folMaProd);
-  EXPECT_NEAR(t.p.dveg, 3.1 * t.p.dleaf, 1e-9 * t.p.dveg);
-  EXPECT_NEAR(t.p.dtot, t.p.dveg / 0.7 + t.p.mresp, 1e-9 * t.p.dtot);
-}
-
 TEST(Demand, HarvestTakesTheFruitOlderThanClass14) {
   Tree t;
   t.Init();
@@ -249,24 +219,6 @@ TEST(Demand, HarvestTakesTheFruitOlderThanClass14) {
   for (int i = 1; i <= 14; ++i) EXPECT_EQ(t.p.FruNumArray[i], 1.0f) << i;
   for (int i = 15; i <= kfru; ++i) EXPECT_NEAR(t.p.FruNumArray[i], 0.1f, 1e-6) << i;
   EXPECT_GT(t.p.OldShootWood, 0);
-}
-
-TEST(Supply, LeafAreaIndexIsCappedAndNoLeavesMeanNoPhotosynthate) {
-  Tree t;
-  t.Init();
-  t.season.PlantDD = 10;
-  t.today.tmean = 20;
-  t.today.solrad = 500;
-  Demand(t.p, t.in, t.today, t.season);
-  Supply(t.p, t.in, t.today);
-  EXPECT_EQ(t.p.LAI, 2.73);
-  EXPECT_GT(t.p.leafarea, 2.73 * 30);
-  EXPECT_GT(t.p.PhotoSynthate, 0);
-  EXPECT_LE(t.p.PhotoSynthate, t.p.dtot);
-
-  t.p.leafmass = 0.00009;
-  Supply(t.p, t.in, t.today);
-  EXPECT_EQ(t.p.PhotoSynthate, 0);
 }
 
 // Setup values that would carry a loop past the end of a 100-class vector are held to it.
@@ -389,22 +341,6 @@ TEST(Growth, AttackedFruitFallsOnlyBetween533And800DegreeDays) {
     }
   }
   EXPECT_LT(t.p.FruNumAttacked[51], 1.0f);  // exactly 800 falls
-}
-
-TEST(Growth, FlowersBecomeFruitOnlyInBloom) {
-  Tree t;
-  t.in.nitro = false;
-  t.Init();
-  t.p.FruNumArray.fill(0);
-  t.p.BloomArray[1] = 1000;
-  t.season.PlantDD = 10;
-  t.today.tmean = 20;
-  for (int d = 0; d < 20; ++d) Growth(t.p, t.n, t.in, t.today, t.season);
-  EXPECT_EQ(Contents(t.p.FruNumArray, kfru, t.p.delkfru), 0);
-  t.season.blooming = true;
-  for (int d = 0; d < 20; ++d) Growth(t.p, t.n, t.in, t.today, t.season);
-  EXPECT_GT(Contents(t.p.FruNumArray, kfru, t.p.delkfru), 0);
-  EXPECT_LT(Contents(t.p.BloomArray, t.p.kbloom, t.p.delbloom / t.p.kbloom), 1000 * 1.25);
 }
 
 TEST(Growth, AgeingLiveTissueFeedsWoodAndReserves) {
