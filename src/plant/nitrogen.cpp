@@ -158,12 +158,16 @@ void N_GROWTH(NitroState& n, const PlantState& p, const Inputs& in, bool bloomin
   const float delshootLive = static_cast<float>(in.delshootLive);
   const float delRootLive = in.delRootLive;
   // Leaf classes lose N only by export inside the delay; their growth is added after each step.
+  // As a negative loss rate inside the delay, the growth would be scaled by the class's N after
+  // the step's ageing over its N before it: at the front of the N wave, where a class holds
+  // next to nothing and receives N from its younger neighbour, that ratio is huge and the leaf N
+  // runs away to infinity within weeks.
   plrL = n.perL;
   AgeVec leafGrowth{};
   for (int32_t step = 0; step < iter; ++step) {
-    // Growth of the N already in a young leaf class: what a loss rate of
-    // pgrL = -dNleaf * Nsdveg / (rNfol * DelkFol) / iter removes from a class in one step,
-    // dd / DelkFol * pgrL * rNfol, with the sign turned. Only classes that hold N grow.
+    // Growth of the N already in a young leaf class (entry units): what the loss rate
+    // pgrL = -dNleaf * Nsdveg / (rNfol * DelkFol) / iter gives a steady class in one step,
+    // -dd / DelkFol * pgrL * rNfol. Only classes that hold N grow.
     for (int32_t i = 1; i <= kfol; ++i) {
       leafGrowth[i] = 0;
       if (n.rNfol[i] > 0) {
