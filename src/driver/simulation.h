@@ -5,6 +5,7 @@
 #include "driver/inputs.h"
 #include "pests/mite_predators.h"
 #include "pests/mites.h"
+#include "plant/nitrogen.h"
 #include "plant/plant_state.h"
 #include "soil/water.h"
 #include "toolkit/error_sink.h"
@@ -25,6 +26,7 @@ struct Simulation {
   SeasonState season;
   PlantState plant;
   WaterState water;
+  NitroState nitro;
   MiteState mites;
   PredState preds;
 };
