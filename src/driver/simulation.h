@@ -3,6 +3,7 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "pests/olive_fly.h"
 #include "plant/plant_state.h"
 #include "toolkit/error_sink.h"
 #include "toolkit/random.h"
@@ -21,6 +22,7 @@ struct Simulation {
   DriverState drv;
   SeasonState season;
   PlantState plant;
+  FlyState fly;
 };
 
 }  // namespace olive
