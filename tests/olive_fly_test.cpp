@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -136,14 +137,21 @@ TEST(OliveFlyMortality, HarvestTakesImmaturesWithTheFruitInsteadOfWeather) {
 }
 
 // The matrix step must give exactly what one DelayNoPlr per row (along fruit age), then one per
-// column (along immature age), each through a work copy, gives.
+// column (along immature age), each through a work copy, gives; also when the young fruit classes
+// hold no immatures (which the step skips) or none do.
 TEST(OliveFlyImmatures, MatrixStepEqualsOneDelayPerRowAndColumn) {
-  for (const auto& [PlantDD, dda] :
-       {std::pair{13.7f, 17.3f}, {0.0f, 9.0f}, {31.0f, 0.0f}, {6.0f, 61.0f}, {12.5f, 1.9975f}}) {
+  struct Case {
+    float PlantDD, dda;
+    int32_t firstFilled;  // youngest fruit class given immatures
+  };
+  for (const Case& c : {Case{13.7f, 17.3f, 1}, Case{0.0f, 9.0f, 1}, Case{31.0f, 0.0f, 1},
+                        Case{6.0f, 61.0f, 1}, Case{12.5f, 1.9975f, 1}, Case{14.0f, 15.0f, 2},
+                        Case{14.0f, 15.0f, 40}, Case{14.0f, 15.0f, 100}, Case{14.0f, 15.0f, 101}}) {
+    const float PlantDD = c.PlantDD, dda = c.dda;
     FlyWorld w;
     uint32_t s = 12345u;
     for (int32_t i = 1; i <= 40; ++i) {
-      for (int32_t j = 1; j <= kfru; ++j) {
+      for (int32_t j = c.firstFilled; j <= kfru; ++j) {
         s = s * 134775813u + 1u;
         w.fly.OliveFly2dArray[i][j] = static_cast<float>(s >> 8) / 65536.0f;
       }
@@ -165,7 +173,7 @@ TEST(OliveFlyImmatures, MatrixStepEqualsOneDelayPerRowAndColumn) {
     }
     w.fly.OliveFlydda = dda;
     OliveFlyAgeImmatures(w.fly, w.in.delfru, PlantDD, w.plant.delkfru);
-    EXPECT_EQ(w.fly.Larvout, Larvout) << PlantDD << " " << dda;
+    EXPECT_EQ(w.fly.Larvout, Larvout) << PlantDD << " " << dda << " " << c.firstFilled;
     for (int32_t i = 1; i <= 40; ++i) {
       for (int32_t j = 1; j <= kfru; ++j) {
         ASSERT_EQ(w.fly.OliveFly2dArray[i][j], ref[i][j]) << i << " " << j;

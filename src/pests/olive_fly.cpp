@@ -24,14 +24,29 @@ SubSteps SplitStep(float del, float DT, int32_t k) {
   return {idt, a};
 }
 
+// The youngest fruit class that holds immatures, kfru + 1 when none does. Immatures only ever
+// move to older fruit classes, so the classes below it stay empty for the rest of the day: the
+// steps below skip them, where they would only add and move exact zeros.
+int32_t FirstOccupiedClass(const OliveFlyMatrix& m, int32_t kLarv) {
+  std::array<int32_t, kfru + 1> occupied{};
+  for (int32_t i = 1; i <= kLarv; ++i) {
+    for (int32_t j = 1; j <= kfru; ++j) occupied[j] |= static_cast<int32_t>(m[i][j] != 0.0f);
+  }
+  int32_t j = 1;
+  while (j <= kfru && occupied[j] == 0) ++j;
+  return j;
+}
+
 // Ages every row of the immature matrix along fruit age: each row is a delay of kfru substages
 // and mean delfru in plant degree-days, with no inflow. Immatures ride with their fruit; what
 // leaves the oldest fruit class leaves the matrix. Returns the outflow of the last row only
-// (delkfru * Vout), the one the day's larval count keeps.
-float AgeAlongFruit(OliveFlyMatrix& m, int32_t kLarv, float delfru, float PlantDD, double delkfru) {
-  if (PlantDD <= 0.0f) return 0.0f;
+// (delkfru * Vout), the one the day's larval count keeps. Classes below first are empty.
+float AgeAlongFruit(OliveFlyMatrix& m, int32_t kLarv, int32_t first, float delfru, float PlantDD,
+                    double delkfru) {
+  if (PlantDD <= 0.0f || first > kfru) return 0.0f;
   const SubSteps s = SplitStep(delfru, PlantDD, kfru);
   const float rate = 0.0f / PlantDD;  // no inflow along fruit age
+  const int32_t jlo = first < 2 ? 2 : first;
   float lastOut = 0.0f;
   for (int32_t i = 1; i <= kLarv; ++i) {
     float* r = m[i].data();
@@ -39,8 +54,8 @@ float AgeAlongFruit(OliveFlyMatrix& m, int32_t kLarv, float delfru, float PlantD
     for (int32_t step = 1; step <= s.idt; ++step) {
       out = out + s.a * r[kfru];  // before this sub-step moves anything
       // Downward, every r[j - 1] read is still the value from before the sub-step.
-      for (int32_t j = kfru; j >= 2; --j) r[j] = r[j] + s.a * (r[j - 1] - r[j]);
-      r[1] = r[1] + s.a * (rate - r[1]);
+      for (int32_t j = kfru; j >= jlo; --j) r[j] = r[j] + s.a * (r[j - 1] - r[j]);
+      if (first <= 1) r[1] = r[1] + s.a * (rate - r[1]);
     }
     lastOut = out;
   }
@@ -50,27 +65,47 @@ float AgeAlongFruit(OliveFlyMatrix& m, int32_t kLarv, float delfru, float PlantD
 // Ages every column of the immature matrix along immature age: each column is a delay of kLarv
 // substages and mean delLarv in the fly's degree-days, with no inflow. All columns share the
 // coefficients, so one sub-step advances whole rows at a time. Adds each column's outflow, in
-// fruit-class order, to Larvout: the larvae that leave the fruit to pupate.
-void AgeAlongImmatureAge(OliveFlyMatrix& m, int32_t kLarv, float delLarv, float dda, float delkLarv,
-                         float& Larvout) {
-  std::array<float, kfru + 1> vout{};  // outflow of each column, rate units
-  if (dda > 0.0f) {
-    const SubSteps s = SplitStep(delLarv, dda, kLarv);
-    const float rate = 0.0f / dda;  // no inflow along immature age
-    const float a = s.a;
-    for (int32_t step = 1; step <= s.idt; ++step) {
-      const float* oldest = m[kLarv].data();
-      for (int32_t j = 1; j <= kfru; ++j) vout[j] = vout[j] + a * oldest[j];
-      for (int32_t i = kLarv; i >= 2; --i) {
-        float* __restrict r = m[i].data();
-        const float* __restrict younger = m[i - 1].data();
-        for (int32_t j = 1; j <= kfru; ++j) r[j] = r[j] + a * (younger[j] - r[j]);
-      }
-      float* youngest = m[1].data();
-      for (int32_t j = 1; j <= kfru; ++j) youngest[j] = youngest[j] + a * (rate - youngest[j]);
+// fruit-class order, to Larvout: the larvae that leave the fruit to pupate. Classes below first
+// are empty.
+void AgeAlongImmatureAge(OliveFlyMatrix& m, int32_t kLarv, int32_t first, float delLarv, float dda,
+                         float delkLarv, float& Larvout) {
+  if (dda <= 0.0f || first > kfru) return;  // no outflow: Larvout + 0 would leave it as it is
+  std::array<float, kfru + 1> vout{};       // outflow of each column, rate units
+  const SubSteps s = SplitStep(delLarv, dda, kLarv);
+  const float rate = 0.0f / dda;  // no inflow along immature age
+  const float a = s.a;
+  for (int32_t step = 1; step <= s.idt; ++step) {
+    const float* oldest = m[kLarv].data();
+    for (int32_t j = first; j <= kfru; ++j) vout[j] = vout[j] + a * oldest[j];
+    for (int32_t i = kLarv; i >= 2; --i) {
+      float* __restrict r = m[i].data();
+      const float* __restrict younger = m[i - 1].data();
+      for (int32_t j = first; j <= kfru; ++j) r[j] = r[j] + a * (younger[j] - r[j]);
     }
+    float* youngest = m[1].data();
+    for (int32_t j = first; j <= kfru; ++j) youngest[j] = youngest[j] + a * (rate - youngest[j]);
   }
-  for (int32_t j = 1; j <= kfru; ++j) Larvout = Larvout + vout[j] * delkLarv;
+  for (int32_t j = first; j <= kfru; ++j) Larvout = Larvout + vout[j] * delkLarv;
+}
+
+// Both matrix steps; first is the youngest occupied fruit class.
+void AgeImmatures(FlyState& fly, int32_t first, float delfru, float PlantDD, double delkfru) {
+  // Only the last row's outflow along fruit age is kept: the immatures of the oldest age class
+  // carried out of the oldest fruit class join the larvae that pupate; the others are lost.
+  fly.Larvout =
+      AgeAlongFruit(fly.OliveFly2dArray, fly.kOliveFlyLarv, first, delfru, PlantDD, delkfru);
+  AgeAlongImmatureAge(fly.OliveFly2dArray, fly.kOliveFlyLarv, first, fly.delOliveFlyLarv,
+                      fly.OliveFlydda, fly.delkOliveFlyLarv, fly.Larvout);
+}
+
+// The first and last substage (lo, hi) where the window v is non-zero; hi < lo when it is zero.
+void WindowRows(const AgeVec& v, int32_t k, int32_t& lo, int32_t& hi) {
+  lo = 1;
+  hi = 0;
+  while (lo <= k && v[lo] == 0.0f) ++lo;
+  for (int32_t i = lo; i <= k; ++i) {
+    if (v[i] != 0.0f) hi = i;
+  }
 }
 
 // Survival from the day's extremes: cold below 0 deg C, heat above 28 (which replaces the cold
@@ -280,11 +315,8 @@ void OliveFlyAttacks(FlyState& fly, const PlantState& plant, float tmean) {
 }
 
 void OliveFlyAgeImmatures(FlyState& fly, float delfru, float PlantDD, double delkfru) {
-  // Only the last row's outflow along fruit age is kept: the immatures of the oldest age class
-  // carried out of the oldest fruit class join the larvae that pupate; the others are lost.
-  fly.Larvout = AgeAlongFruit(fly.OliveFly2dArray, fly.kOliveFlyLarv, delfru, PlantDD, delkfru);
-  AgeAlongImmatureAge(fly.OliveFly2dArray, fly.kOliveFlyLarv, fly.delOliveFlyLarv, fly.OliveFlydda,
-                      fly.delkOliveFlyLarv, fly.Larvout);
+  AgeImmatures(fly, FirstOccupiedClass(fly.OliveFly2dArray, fly.kOliveFlyLarv), delfru, PlantDD,
+               delkfru);
 }
 
 void OliveFlyModel(FlyState& fly, const Inputs& in, PlantState& plant, const FlyDay& day,
@@ -324,7 +356,8 @@ void OliveFlyModel(FlyState& fly, const Inputs& in, PlantState& plant, const Fly
     }
   }
 
-  OliveFlyAgeImmatures(fly, in.delfru, day.PlantDD, plant.delkfru);
+  const int32_t first = FirstOccupiedClass(fly.OliveFly2dArray, kLarv);
+  AgeImmatures(fly, first, in.delfru, day.PlantDD, plant.delkfru);
 
   // Pupae, adults (those leaving the last substage die), dormant adults.
   fly.OliveFlypupSum += fly.Larvout;
@@ -344,11 +377,17 @@ void OliveFlyModel(FlyState& fly, const Inputs& in, PlantState& plant, const Fly
     fly.OliveFlyAdultArray[i] = static_cast<float>(fly.OliveFlyAdultArray[i] + incr);
   }
 
-  // Stage numbers.
+  // Stage numbers: the immatures weighted by the egg and larva windows, summed over fruit classes
+  // and, within each, over immature age. Empty fruit classes and rows outside a window add exact
+  // zeros to a sum and are skipped.
+  int32_t eggLo = 0, eggHi = -1, larvLo = 0, larvHi = -1;
+  WindowRows(fly.vOliveFlyEgg, kLarv, eggLo, eggHi);
+  WindowRows(fly.vOliveFlyLarv, kLarv, larvLo, larvHi);
   float eggs = 0.0f, larvae = 0.0f;
-  for (int32_t j = 1; j <= kfru; ++j) {
-    for (int32_t i = 1; i <= kLarv; ++i) {
+  for (int32_t j = first; j <= kfru; ++j) {
+    for (int32_t i = eggLo; i <= eggHi; ++i)
       eggs += fly.OliveFly2dArray[i][j] * fly.vOliveFlyEgg[i];
+    for (int32_t i = larvLo; i <= larvHi; ++i) {
       larvae += fly.OliveFly2dArray[i][j] * fly.vOliveFlyLarv[i];
     }
   }
