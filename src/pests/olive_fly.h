@@ -101,7 +101,7 @@ struct FlyDay {
   uint16_t modelday = 0;              // today's index into temps
   const DayWeather* today = nullptr;  // tmin, tmax, tmean of today
   float PlantDD = 0;     // plant degree-days of today: fruit, and the immatures in it, age by these
-  bool harvest = false;  // today is the harvest day
+  bool harvest = false;  // the driver's harvest flag as it stands when the fly runs
 };
 
 // Constants, age windows, host preference, fecundity; 100 pupae and 100 adults in every substage,
