@@ -6,6 +6,7 @@
 #include "pests/mite_predators.h"
 #include "pests/mites.h"
 #include "plant/nitrogen.h"
+#include "pests/olive_fly.h"
 #include "plant/plant_state.h"
 #include "soil/water.h"
 #include "toolkit/error_sink.h"
@@ -29,6 +30,7 @@ struct Simulation {
   NitroState nitro;
   MiteState mites;
   PredState preds;
+  FlyState fly;
 };
 
 }  // namespace olive
