@@ -71,7 +71,7 @@ struct Inputs {
   bool GWss = false;
   uint8_t GWssStartDy = 0, GWssStartMo = 0;
   int32_t GWssStartYr = 0;
-  int32_t GWssStartDay = 0;  // Julian(mo, dy, yr)
+  int32_t GWssStartDay = 0;                // Julian(mo, dy, yr)
   std::array<double, 4> GWwgt{}, GWNum{};  // entries 1..3
   double GWssImrt = 0;
 
@@ -128,6 +128,7 @@ struct Inputs {
   double SprayDDRelBurst = 0;
   uint8_t SprayInterval = 0;
   int32_t DaysToSprayStopDate = 0;
+  float StopSprayDate = 0;  // modelStartDate + DaysToSprayStopDate; the spray state takes a copy
   uint8_t maxspr = 0;
   bool simspraysin = false;  // any spray option set
 
