@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <sstream>
 
@@ -11,6 +12,9 @@
 
 namespace olive {
 namespace {
+
+// Every day a run can ask for (a 16-bit count) has its place in the series.
+static_assert(std::numeric_limits<uint16_t>::max() <= Weather::kCapacity);
 
 // One day's record as written in the file.
 struct WxRecord {
@@ -139,12 +143,6 @@ void readwx(ErrorSink& log, const std::string& wxfile, WxPeriod& period, const W
 void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, WxPeriod& period,
                 const WxCons& wxcons, Weather& wx) {
   SizeWeather(wx);
-  if (period.ndays > Weather::kCapacity) {
-    ReportError(log, "Model run of " + std::to_string(period.ndays) +
-                         " days is longer than the weather series can hold (73050 days).");
-    log.RunOk = false;
-    return;
-  }
   WxReader rd(log, text, wxfile);
   TextScanner& in = rd.in();
 
