@@ -3,6 +3,8 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "pests/mite_predators.h"
+#include "pests/mites.h"
 #include "plant/plant_state.h"
 #include "toolkit/error_sink.h"
 #include "toolkit/random.h"
@@ -21,6 +23,8 @@ struct Simulation {
   DriverState drv;
   SeasonState season;
   PlantState plant;
+  MiteState mites;
+  PredState preds;
 };
 
 }  // namespace olive
