@@ -22,14 +22,14 @@ using testing_support::SplitLines;
 using testing_support::WithLine;
 
 // One ReadInputs call over in-memory files.
-struct Run {
+struct InputRun {
   MemoryLog log;
   MemoryFiles files;
   Inputs in;
   DriverState drv;
   Rng rng;
 
-  explicit Run(const std::string& setup = ExampleSetup()) {
+  explicit InputRun(const std::string& setup = ExampleSetup()) {
     files.files["olive.setup"] = setup;
     files.files["wx/cordoba.txt"] = "weather";
   }
@@ -41,12 +41,12 @@ struct Run {
 };
 
 // Setup text alone, read with the start date 1 January 2001.
-struct Setup {
+struct SetupRead {
   MemoryLog log;
   Inputs in;
   DriverState drv;
   Rng rng;
-  explicit Setup(const std::string& text) {
+  explicit SetupRead(const std::string& text) {
     in.SetupFileName = "olive.setup";
     drv.modelStartDate = testing_support::DateOf(1, 1, 2001);
     ReadSetup(log, text, in, drv, rng);
@@ -61,7 +61,7 @@ std::vector<std::string> Args(int index, const std::string& value) {
 }
 
 TEST(CommandLine, DerivesDatesAndStation) {
-  Run r;
+  InputRun r;
   r.ReadDefault();
   EXPECT_TRUE(r.log.RunOk);
   EXPECT_TRUE(r.log.lines.empty());
@@ -78,14 +78,14 @@ TEST(CommandLine, DerivesDatesAndStation) {
 }
 
 TEST(CommandLine, EndDateEqualToStartGivesOneDay) {
-  Run r;
+  InputRun r;
   r.Read({"olive.setup", "7", "4", "1999", "7", "4", "1999", "365", "wx/cordoba.txt"});
   EXPECT_TRUE(r.log.RunOk);
   EXPECT_EQ(r.drv.ndays, 1);
 }
 
 TEST(CommandLine, CenturyRunCountsEveryDay) {
-  Run r;
+  InputRun r;
   r.Read({"olive.setup", "1", "1", "1901", "12", "31", "2000", "365", "wx/cordoba.txt"});
   EXPECT_TRUE(r.log.RunOk);
   EXPECT_EQ(r.drv.ndays, 36525);  // 100 years, every fourth a leap year
@@ -111,7 +111,7 @@ TEST(CommandLine, EachParameterFailsWithItsMessage) {
       {8, "wx/nowhere.txt", "Initialize Brask. Wx file not found: \"wx/nowhere.txt\""},
   };
   for (const auto& c : cases) {
-    Run r;
+    InputRun r;
     r.Read(Args(c.index, c.value));
     EXPECT_FALSE(r.log.RunOk) << c.value;
     ASSERT_EQ(r.log.lines.size(), 1u) << c.value;
@@ -121,7 +121,7 @@ TEST(CommandLine, EachParameterFailsWithItsMessage) {
 }
 
 TEST(CommandLine, SignedIntegersAreAccepted) {
-  Run r;
+  InputRun r;
   r.Read({"olive.setup", "+3", "01", "2001", "3", "+1", "2002", "+30", "wx/cordoba.txt"});
   EXPECT_TRUE(r.log.RunOk);
   EXPECT_EQ(r.in.month1, 3);
@@ -130,19 +130,19 @@ TEST(CommandLine, SignedIntegersAreAccepted) {
 
 TEST(CommandLine, MissingParametersFailTheirOwnChecks) {
   {
-    Run r;
+    InputRun r;
     r.Read({});
     ASSERT_EQ(r.log.lines.size(), 1u);
     EXPECT_EQ(r.log.lines[0], "setup file  not found.");  // an empty name never opens
   }
   {
-    Run r;
+    InputRun r;
     r.Read({"olive.setup", "3", "1", "2001", "3", "1", "2002", "30"});
     ASSERT_EQ(r.log.lines.size(), 1u);
     EXPECT_EQ(r.log.lines[0], "Initialize Brask. Wx file not found: \"\"");
   }
   {
-    Run r;
+    InputRun r;
     r.Read({"olive.setup", "3", "1"});
     ASSERT_EQ(r.log.lines.size(), 1u);
     EXPECT_EQ(r.log.lines[0], "Error in date FirstYear ");
@@ -162,7 +162,7 @@ TEST(CommandLine, ImpossibleDatesAreRefused) {
       {7, "0", "Error in GIS output interval "}, {7, "-30", "Error in GIS output interval "},
   };
   for (const auto& c : cases) {
-    Run r;
+    InputRun r;
     r.Read(Args(c.index, c.value));
     EXPECT_FALSE(r.log.RunOk) << c.value;
     ASSERT_EQ(r.log.lines.size(), 1u) << c.value;
@@ -171,18 +171,18 @@ TEST(CommandLine, ImpossibleDatesAreRefused) {
 }
 
 TEST(CommandLine, TwentyNinthOfFebruaryOnlyInLeapYears) {
-  Run bad;
+  InputRun bad;
   bad.Read({"olive.setup", "2", "29", "2001", "3", "1", "2002", "30", "wx/cordoba.txt"});
   ASSERT_EQ(bad.log.lines.size(), 1u);
   EXPECT_EQ(bad.log.lines[0], "Error in date day1 ");
-  Run good;
+  InputRun good;
   good.Read({"olive.setup", "2", "29", "2000", "2", "29", "2004", "30", "wx/cordoba.txt"});
   EXPECT_TRUE(good.log.RunOk);
   EXPECT_EQ(good.drv.ndays, 1462);
 }
 
 TEST(CommandLine, EndBeforeStartIsRefused) {
-  Run r;
+  InputRun r;
   r.Read({"olive.setup", "3", "2", "2001", "3", "1", "2001", "30", "wx/cordoba.txt"});
   EXPECT_FALSE(r.log.RunOk);
   ASSERT_EQ(r.log.lines.size(), 1u);
@@ -191,7 +191,7 @@ TEST(CommandLine, EndBeforeStartIsRefused) {
 }
 
 TEST(CommandLine, RunLongerThanTheDayCounterIsRefused) {
-  Run r;
+  InputRun r;
   r.Read({"olive.setup", "1", "1", "2001", "12", "31", "2199", "365", "wx/cordoba.txt"});
   EXPECT_FALSE(r.log.RunOk);
   ASSERT_EQ(r.log.lines.size(), 1u);
@@ -236,7 +236,7 @@ TEST(DiskFilesTest, EmptyNamesAndDirectoriesNeverOpen) {
 }
 
 TEST(SetupFile, ExampleReadsCompletely) {
-  Run r;
+  InputRun r;
   r.ReadDefault();
   ASSERT_TRUE(r.log.RunOk);
   EXPECT_TRUE(r.log.lines.empty());
@@ -302,7 +302,7 @@ TEST(SetupFile, ExampleReadsCompletely) {
 }
 
 TEST(SetupFile, SharpshooterStartDateAlsoSetsTheCurrentDate) {
-  Setup s(ExampleSetup());
+  SetupRead s(ExampleSetup());
   EXPECT_EQ(s.in.GWssStartDy, 1);
   EXPECT_EQ(s.in.GWssStartMo, 5);
   EXPECT_EQ(s.in.GWssStartYr, 2000);
@@ -318,7 +318,7 @@ TEST(SetupFile, SwitchIsTrueOnlyForTInTheFirstColumn) {
   } cases[] = {{"T", true}, {"t nitrogen", true}, {"True", true}, {"Y", false},   {" T", false},
                {"", false}, {"F", false},         {"yes", false}, {"\tT", false}, {"1", false}};
   for (const auto& c : cases) {
-    Setup s(WithLine(ExampleSetup(), 31, c.line));
+    SetupRead s(WithLine(ExampleSetup(), 31, c.line));
     EXPECT_EQ(s.in.nitro, c.value) << '"' << c.line << '"';
     EXPECT_TRUE(s.log.RunOk) << '"' << c.line << '"';
     EXPECT_EQ(s.in.maxspr, 3);  // the rest of the file stays in step
@@ -330,19 +330,19 @@ TEST(SetupFile, ParasitoidsAndCoccinellidNeedTheirHosts) {
   for (int line : {76, 79, 89, 92, 96}) text = WithLine(text, line, "T");
   text = WithLine(text, 77, "0.33 immigration probability");
   {
-    Setup s(text);  // no scale at all
+    SetupRead s(text);  // no scale at all
     EXPECT_FALSE(s.in.AMaculicornis || s.in.Cutilis || s.in.Achilensis || s.in.ed ||
                  s.in.CoccInRun);
     EXPECT_EQ(s.in.AMaculicornisImmigProb, 0.33);  // parameter lines are still read
     EXPECT_TRUE(s.log.RunOk);
   }
   {
-    Setup s(WithLine(text, 70, "T"));  // olive scale only
+    SetupRead s(WithLine(text, 70, "T"));  // olive scale only
     EXPECT_TRUE(s.in.AMaculicornis && s.in.Cutilis && s.in.CoccInRun);
     EXPECT_FALSE(s.in.Achilensis || s.in.ed);
   }
   {
-    Setup s(WithLine(text, 83, "t"));  // oleander scale only
+    SetupRead s(WithLine(text, 83, "t"));  // oleander scale only
     EXPECT_TRUE(s.in.Achilensis && s.in.ed && s.in.CoccInRun);
     EXPECT_FALSE(s.in.AMaculicornis || s.in.Cutilis);
   }
@@ -353,7 +353,7 @@ TEST(SetupFile, NumbersMayBeWrittenInAnyStandardForm) {
   text = WithLine(text, 1, "  \t-1.5e0 leading blanks and an exponent");
   text = WithLine(text, 2, "+.5");
   text = WithLine(text, 3, "7.");
-  Setup s(text);
+  SetupRead s(text);
   EXPECT_TRUE(s.log.RunOk);
   EXPECT_EQ(s.in.wxcons[1], -1.5f);
   EXPECT_EQ(s.in.wxcons[2], 0.5f);
@@ -365,7 +365,7 @@ TEST(SetupFile, EmptyLinesBeforeANumberAreSkipped) {
   // values; the same before a switch line would.
   auto lines = SplitLines(ExampleSetup());
   lines.insert(lines.begin() + 5, "");
-  Setup s(JoinLines(lines));
+  SetupRead s(JoinLines(lines));
   EXPECT_TRUE(s.log.RunOk);
   EXPECT_EQ(s.in.OliveBase, 9.1f);
   EXPECT_EQ(s.in.maxspr, 3);
@@ -374,7 +374,7 @@ TEST(SetupFile, EmptyLinesBeforeANumberAreSkipped) {
 TEST(SetupFile, WindowsLineEndsReadTheSame) {
   std::string crlf;
   for (const auto& line : SplitLines(ExampleSetup())) crlf += line + "\r\n";
-  Setup s(crlf);
+  SetupRead s(crlf);
   EXPECT_TRUE(s.log.RunOk);
   EXPECT_TRUE(s.log.lines.empty());
   EXPECT_EQ(s.in.OliveBase, 9.1f);
@@ -399,12 +399,12 @@ TEST(SetupFile, TextInsteadOfANumberEndsTheReading) {
        "Setup file \"olive.setup\" line 36: \"99999999999\" is not a whole number from "
        "-2147483648 to 2147483647."},
       {40, "1e999", "Setup file \"olive.setup\" line 40: \"1e999\" is out of range."},
-      {62, "2 many", "Setup file \"olive.setup\" line 62: \"many\" is not a number."},
+      {62, "2 many", "Setup file \"olive.setup\" line 62: \"many\" is not a whole number."},
       {65, "1 x 2000",
        "Setup file \"olive.setup\" line 65: \"x\" is not a whole number from 0 to 255."},
   };
   for (const auto& c : cases) {
-    Setup s(WithLine(ExampleSetup(), c.line, c.text));
+    SetupRead s(WithLine(ExampleSetup(), c.line, c.text));
     EXPECT_FALSE(s.log.RunOk) << c.text;
     ASSERT_EQ(s.log.lines.size(), 1u) << c.text;
     EXPECT_EQ(s.log.lines[0], c.message);
@@ -413,7 +413,7 @@ TEST(SetupFile, TextInsteadOfANumberEndsTheReading) {
 }
 
 TEST(SetupFile, TruncatedFileEndsWithOneMessage) {
-  Setup s(FirstLines(ExampleSetup(), 50));
+  SetupRead s(FirstLines(ExampleSetup(), 50));
   EXPECT_FALSE(s.log.RunOk);
   ASSERT_EQ(s.log.lines.size(), 1u);
   EXPECT_EQ(s.log.lines[0],
@@ -421,7 +421,7 @@ TEST(SetupFile, TruncatedFileEndsWithOneMessage) {
 }
 
 TEST(SetupFile, MissingAsteriskIsOutOfSequence) {
-  Setup s(WithLine(ExampleSetup(), 37, "F"));
+  SetupRead s(WithLine(ExampleSetup(), 37, "F"));
   EXPECT_FALSE(s.log.RunOk);
   ASSERT_EQ(s.log.lines.size(), 1u);
   EXPECT_EQ(s.log.lines[0], "Input out of sequence in setup file.  Expected to read asterisk.");
@@ -433,7 +433,7 @@ TEST(SetupFile, ExtraSwitchLineShiftsUntilTheNextAsterisk) {
   // and again at 118.
   auto lines = SplitLines(ExampleSetup());
   lines.insert(lines.begin() + 112, "T extra switch");
-  Setup s(JoinLines(lines));
+  SetupRead s(JoinLines(lines));
   EXPECT_FALSE(s.log.RunOk);
   ASSERT_GE(s.log.lines.size(), 2u);
   EXPECT_EQ(s.log.lines[0], "Input out of sequence in setup file.  Expected to read asterisk.");
@@ -443,38 +443,40 @@ TEST(SetupFile, ExtraSwitchLineShiftsUntilTheNextAsterisk) {
 TEST(SetupFile, SprayDefaultsAreRangeChecked) {
   const std::string kRange = "Input real or single variable out of range";
   {
-    Setup s(WithLine(ExampleSetup(), 108, "1.5"));
+    SetupRead s(WithLine(ExampleSetup(), 108, "1.5"));
     EXPECT_FALSE(s.log.RunOk);
     ASSERT_EQ(s.log.lines.size(), 1u);
     EXPECT_EQ(s.log.lines[0], kRange);
     EXPECT_EQ(s.in.maxspr, 3);  // reading goes on
   }
   {
-    Setup s(WithLine(ExampleSetup(), 109, "21"));
+    SetupRead s(WithLine(ExampleSetup(), 109, "21"));
     EXPECT_FALSE(s.log.RunOk);
     ASSERT_EQ(s.log.lines.size(), 1u);
     EXPECT_EQ(s.log.lines[0], kRange);
   }
   {
-    Setup s(WithLine(ExampleSetup(), 109, "0"));
+    SetupRead s(WithLine(ExampleSetup(), 109, "0"));
     EXPECT_FALSE(s.log.RunOk);
     ASSERT_EQ(s.log.lines.size(), 2u);
     EXPECT_EQ(s.log.lines[0], kRange);
-    EXPECT_EQ(s.log.lines[1],
-              "Setup file \"olive.setup\" line 109: a default spray decay of 0 days gives sprays "
-              "no effect.");
+    EXPECT_EQ(
+        s.log.lines[1],
+        "Setup file \"olive.setup\" line 109: a default spray decay of 0 days gives sprays "
+        "no effect.");
   }
   {
     // A strength of 0 passes the range check but cannot act: a warning only.
-    Setup s(WithLine(ExampleSetup(), 108, "0"));
+    SetupRead s(WithLine(ExampleSetup(), 108, "0"));
     EXPECT_TRUE(s.log.RunOk);
     ASSERT_EQ(s.log.lines.size(), 1u);
-    EXPECT_EQ(s.log.lines[0],
-              "Setup file \"olive.setup\" line 108: a default spray strength of 0 gives sprays no "
-              "effect.");
+    EXPECT_EQ(
+        s.log.lines[0],
+        "Setup file \"olive.setup\" line 108: a default spray strength of 0 gives sprays no "
+        "effect.");
   }
   {
-    Setup s(WithLine(WithLine(ExampleSetup(), 108, "1"), 109, "20"));
+    SetupRead s(WithLine(WithLine(ExampleSetup(), 108, "1"), 109, "20"));
     EXPECT_TRUE(s.log.RunOk);
     EXPECT_TRUE(s.log.lines.empty());
   }
@@ -484,13 +486,13 @@ TEST(SetupFile, MiteSubstageCountsMustFitTheirVectors) {
   const std::string kRange = "Input real or single variable out of range";
   for (int line : {47, 48, 49}) {
     for (const char* bad : {"0", "101", "-3"}) {
-      Setup s(WithLine(ExampleSetup(), line, bad));
+      SetupRead s(WithLine(ExampleSetup(), line, bad));
       EXPECT_FALSE(s.log.RunOk) << line << ' ' << bad;
       ASSERT_EQ(s.log.lines.size(), 1u);
       EXPECT_EQ(s.log.lines[0], kRange);
     }
     for (const char* good : {"1", "100"}) {
-      Setup s(WithLine(ExampleSetup(), line, good));
+      SetupRead s(WithLine(ExampleSetup(), line, good));
       EXPECT_TRUE(s.log.RunOk) << line << ' ' << good;
     }
   }
@@ -498,36 +500,36 @@ TEST(SetupFile, MiteSubstageCountsMustFitTheirVectors) {
 
 TEST(SetupFile, GisOutputTargetMustBeOneOrTwo) {
   for (const char* bad : {"0", "3"}) {
-    Setup s(WithLine(ExampleSetup(), 35, bad));
+    SetupRead s(WithLine(ExampleSetup(), 35, bad));
     EXPECT_FALSE(s.log.RunOk);
     ASSERT_EQ(s.log.lines.size(), 1u);
     EXPECT_EQ(s.log.lines[0], std::string("Setup file \"olive.setup\" line 35: GisOutputTarget "
                                           "must be 1 or 2, found ") +
                                   bad + ".");
   }
-  Setup two(WithLine(ExampleSetup(), 35, "2"));
+  SetupRead two(WithLine(ExampleSetup(), 35, "2"));
   EXPECT_TRUE(two.log.RunOk);
   EXPECT_EQ(two.in.GisOutputTarget, 2);
 }
 
 TEST(SetupFile, RandomSeedRepeatsOrComesFromTheClock) {
-  Setup a(ExampleSetup()), b(ExampleSetup());
+  SetupRead a(ExampleSetup()), b(ExampleSetup());
   EXPECT_EQ(a.rng.Uniform(), b.rng.Uniform());
-  Setup negative(WithLine(ExampleSetup(), 36, "-1"));
+  SetupRead negative(WithLine(ExampleSetup(), 36, "-1"));
   EXPECT_EQ(negative.rng.s, 0xFFFFFFFFu);
-  Setup clock(WithLine(ExampleSetup(), 36, "0"));
+  SetupRead clock(WithLine(ExampleSetup(), 36, "0"));
   EXPECT_EQ(clock.in.RandSeed, 0);
   EXPECT_LT(clock.rng.s, 86400000u);  // milliseconds of the UTC day
 }
 
 TEST(SetupFile, AnySprayOptionTurnsSpraysOn) {
-  Setup none(ExampleSetup());
+  SetupRead none(ExampleSetup());
   EXPECT_FALSE(none.in.simspraysin);
   for (int line : {112, 113, 114, 115, 117, 119}) {
-    Setup s(WithLine(ExampleSetup(), line, "T"));
+    SetupRead s(WithLine(ExampleSetup(), line, "T"));
     EXPECT_TRUE(s.in.simspraysin) << line;
   }
-  Setup stop(WithLine(ExampleSetup(), 122, "45"));
+  SetupRead stop(WithLine(ExampleSetup(), 122, "45"));
   EXPECT_EQ(stop.in.StopSprayDate, stop.drv.modelStartDate + 45.0f);
 }
 
@@ -542,7 +544,7 @@ std::string WithSchedule(const std::vector<std::string>& entries) {
 
 TEST(SprayScheduleTest, EntriesNeedATerminatingLine) {
   {
-    Setup s(WithSchedule({"6 15 2001 0.9 10 100 first", "7 15 2001 0.8 7 50", "0"}));
+    SetupRead s(WithSchedule({"6 15 2001 0.9 10 100 first", "7 15 2001 0.8 7 50", "0"}));
     EXPECT_TRUE(s.log.RunOk);
     EXPECT_TRUE(s.log.lines.empty());
     ASSERT_EQ(s.in.numspr, 2);
@@ -556,18 +558,18 @@ TEST(SprayScheduleTest, EntriesNeedATerminatingLine) {
   }
   {
     // The last entry is the file's last line: it is lost.
-    Setup s(WithSchedule({"6 15 2001 0.9 10 100", "7 15 2001 0.8 7 50"}));
+    SetupRead s(WithSchedule({"6 15 2001 0.9 10 100", "7 15 2001 0.8 7 50"}));
     EXPECT_TRUE(s.log.RunOk);
     EXPECT_EQ(s.in.numspr, 1);
     EXPECT_EQ(s.in.sprayspecs[2][1], 0.0f);
   }
   {
     // The year only decides the leap-year counting.
-    Setup s(WithSchedule({"6 15 2000 0.9 10 100", "0"}));
+    SetupRead s(WithSchedule({"6 15 2000 0.9 10 100", "0"}));
     EXPECT_EQ(s.in.sprayspecs[1][1], 167.0f);
   }
   {
-    Setup s(WithSchedule({}));  // spdates on, no entries
+    SetupRead s(WithSchedule({}));  // spdates on, no entries
     EXPECT_TRUE(s.log.RunOk);
     EXPECT_EQ(s.in.numspr, 0);
   }
@@ -577,7 +579,7 @@ TEST(SprayScheduleTest, ThirtyFiveEntriesStoreTwentyNine) {
   std::vector<std::string> entries;
   for (int k = 1; k <= 35; ++k) entries.push_back("1 " + std::to_string(k) + " 2001 0.5 5 1");
   entries.push_back("0");
-  Setup s(WithSchedule(entries));
+  SetupRead s(WithSchedule(entries));
   EXPECT_TRUE(s.log.RunOk);
   ASSERT_EQ(s.in.numspr, 29);
   EXPECT_EQ(s.in.sprayspecs[29][1], 29.0f);
@@ -585,30 +587,33 @@ TEST(SprayScheduleTest, ThirtyFiveEntriesStoreTwentyNine) {
 }
 
 TEST(SprayScheduleTest, IneffectiveEntriesAreKeptWithAWarning) {
-  Setup s(WithSchedule({"6 15 2001 0 10 100", "7 15 2001 0.8 0.5 50", "0"}));
+  SetupRead s(WithSchedule({"6 15 2001 0 10 100", "7 15 2001 0.8 0.5 50", "0"}));
   EXPECT_TRUE(s.log.RunOk);
   ASSERT_EQ(s.in.numspr, 2);
   ASSERT_EQ(s.log.lines.size(), 2u);
   EXPECT_EQ(s.log.lines[0],
             "Setup file \"olive.setup\" line 126: a spray strength of 0 gives this spray no "
             "effect.");
-  EXPECT_EQ(s.log.lines[1],
-            "Setup file \"olive.setup\" line 127: a spray decay of 0.5 days gives this spray no "
-            "effect.");
+  EXPECT_EQ(
+      s.log.lines[1],
+      "Setup file \"olive.setup\" line 127: a spray decay of 0.5 days gives this spray no "
+      "effect.");
 }
 
 TEST(SprayScheduleTest, NegativeMonthEndsTheListWithAWarning) {
-  Setup s(WithSchedule({"6 15 2001 0.9 10 100", "-7 15 2001 0.8 7 50", "8 1 2001 0.9 10 1", "0"}));
+  SetupRead s(
+      WithSchedule({"6 15 2001 0.9 10 100", "-7 15 2001 0.8 7 50", "8 1 2001 0.9 10 1", "0"}));
   EXPECT_TRUE(s.log.RunOk);
   EXPECT_EQ(s.in.numspr, 1);
   ASSERT_EQ(s.log.lines.size(), 1u);
-  EXPECT_EQ(s.log.lines[0],
-            "Setup file \"olive.setup\" line 127: month -7 in the spray schedule is taken as its "
-            "end.");
+  EXPECT_EQ(
+      s.log.lines[0],
+      "Setup file \"olive.setup\" line 127: month -7 in the spray schedule is taken as its "
+      "end.");
 }
 
 TEST(SprayScheduleTest, TextInAnEntryEndsTheReading) {
-  Setup s(WithSchedule({"6 15 2001 strong 10 100", "0"}));
+  SetupRead s(WithSchedule({"6 15 2001 strong 10 100", "0"}));
   EXPECT_FALSE(s.log.RunOk);
   ASSERT_EQ(s.log.lines.size(), 1u);
   EXPECT_EQ(s.log.lines[0], "Setup file \"olive.setup\" line 126: \"strong\" is not a number.");
@@ -619,10 +624,10 @@ TEST(SetupFileRobustness, EveryTruncationIsRefused) {
   const std::string full = ExampleSetup();
   const size_t start124 = FirstLines(full, 123).size();
   for (size_t n = 0; n <= start124; ++n) {
-    Setup s(full.substr(0, n));
+    SetupRead s(full.substr(0, n));
     EXPECT_FALSE(s.log.RunOk) << "prefix of " << n << " bytes";
   }
-  Setup whole(full.substr(0, start124 + 1));
+  SetupRead whole(full.substr(0, start124 + 1));
   EXPECT_TRUE(whole.log.RunOk);
 }
 
@@ -634,12 +639,12 @@ TEST(SetupFileRobustness, GarbageNeverCrashes) {
     // Random bytes of random length.
     std::string junk(static_cast<size_t>(gen() % 4000), '\0');
     for (char& c : junk) c = static_cast<char>(byte(gen));
-    Setup a(junk);
+    SetupRead a(junk);
     EXPECT_FALSE(a.log.RunOk);
     // The example with a few bytes changed.
     std::string mutated = WithLine(full, 117, "T");
     for (int k = 0; k < 5; ++k) mutated[gen() % mutated.size()] = static_cast<char>(byte(gen));
-    Setup b(mutated);
+    SetupRead b(mutated);
     (void)b;
   }
 }

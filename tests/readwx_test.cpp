@@ -23,13 +23,13 @@ constexpr float kSolarFactor = 2.066f;
 constexpr float kWindFactor = 2.237f;
 
 // One readwxText call for the pass from start to end.
-struct Read {
+struct WxRead {
   MemoryLog log;
   Weather wx;
   WxPeriod period;
   WxCons wxcons{};
 
-  Read(const std::string& text, float start, float end, const WxCons& cons = WxCons{}) {
+  WxRead(const std::string& text, float start, float end, const WxCons& cons = WxCons{}) {
     wxcons = cons;
     period.Firstdate = start;
     period.Lastdate = end;
@@ -50,7 +50,7 @@ std::vector<WxDay> Days(int n) {
 TEST(ReadWx, StationHeadAndConvertedSeries) {
   std::vector<WxDay> days = Days(3);
   days[1] = {31.5f, 14.25f, 250, 12.5f, 45, 3};
-  Read r(WxText(6, 1, 2001, days), DateOf(6, 1, 2001), DateOf(6, 3, 2001));
+  WxRead r(WxText(6, 1, 2001, days), DateOf(6, 1, 2001), DateOf(6, 3, 2001));
   ASSERT_TRUE(r.log.RunOk);
   EXPECT_TRUE(r.log.lines.empty());
   EXPECT_EQ(r.wx.wxid, "Cordoba\tSpain, test station");
@@ -72,16 +72,16 @@ TEST(ReadWx, StationHeadAndConvertedSeries) {
 }
 
 TEST(ReadWx, LocationIsTheWholeLineWithoutATab) {
-  Read r(WxText(6, 1, 2001, Days(2), "Jaen experimental farm"), DateOf(6, 1, 2001),
-         DateOf(6, 2, 2001));
+  WxRead r(WxText(6, 1, 2001, Days(2), "Jaen experimental farm"), DateOf(6, 1, 2001),
+           DateOf(6, 2, 2001));
   EXPECT_EQ(r.wx.Location, "Jaen experimental farm");
   // A TAB in the first column does not end the name.
-  Read t(WxText(6, 1, 2001, Days(2), "\tJaen\tfarm"), DateOf(6, 1, 2001), DateOf(6, 2, 2001));
+  WxRead t(WxText(6, 1, 2001, Days(2), "\tJaen\tfarm"), DateOf(6, 1, 2001), DateOf(6, 2, 2001));
   EXPECT_EQ(t.wx.Location, "\tJaen");
 }
 
 TEST(ReadWx, RecordsBeforeTheStartAreSkipped) {
-  Read r(WxText(1, 1, 2001, Days(40)), DateOf(1, 11, 2001), DateOf(1, 20, 2001));
+  WxRead r(WxText(1, 1, 2001, Days(40)), DateOf(1, 11, 2001), DateOf(1, 20, 2001));
   ASSERT_TRUE(r.log.RunOk);
   EXPECT_EQ(r.period.ndays, 10);
   EXPECT_EQ(r.wx.temps[1][0], 30.0f);  // the record of 11 January
@@ -89,7 +89,7 @@ TEST(ReadWx, RecordsBeforeTheStartAreSkipped) {
 }
 
 TEST(ReadWx, RecordsContinueAcrossYears) {
-  Read r(WxText(12, 30, 2000, Days(5)), DateOf(12, 31, 2000), DateOf(1, 2, 2001));
+  WxRead r(WxText(12, 30, 2000, Days(5)), DateOf(12, 31, 2000), DateOf(1, 2, 2001));
   ASSERT_TRUE(r.log.RunOk);
   EXPECT_EQ(r.period.ndays, 3);
   EXPECT_EQ(r.wx.temps[1][0], 21.0f);
@@ -100,7 +100,7 @@ TEST(ReadWx, RecordAfterTheStartDateIsStoredFirstWithoutComplaint) {
   // The data jump from 10 to 20 January while the run starts on 15 January.
   std::string text = WxText(1, 1, 2001, Days(10));
   text += "1 20 2001 99 1 100 0 50 1\n1 21 2001 98 1 100 0 50 1\n1 22 2001 97 1 100 0 50 1\n";
-  Read r(text, DateOf(1, 15, 2001), DateOf(1, 16, 2001));
+  WxRead r(text, DateOf(1, 15, 2001), DateOf(1, 16, 2001));
   EXPECT_TRUE(r.log.RunOk);
   EXPECT_TRUE(r.log.lines.empty());
   EXPECT_EQ(r.wx.temps[1][0], 99.0f);
@@ -108,30 +108,30 @@ TEST(ReadWx, RecordAfterTheStartDateIsStoredFirstWithoutComplaint) {
 }
 
 TEST(ReadWx, StartBeforeTheDataIsRefused) {
-  Read r(WxText(3, 1, 2001, Days(10)), DateOf(2, 27, 2001), DateOf(3, 5, 2001));
+  WxRead r(WxText(3, 1, 2001, Days(10)), DateOf(2, 27, 2001), DateOf(3, 5, 2001));
   EXPECT_FALSE(r.log.RunOk);
   ASSERT_EQ(r.log.lines.size(), 1u);
   EXPECT_EQ(r.log.lines[0], "Model start date precedes weather data.");
 }
 
 TEST(ReadWx, DataEndingBeforeTheStartIsRefused) {
-  Read r(WxText(3, 1, 2001, Days(10)), DateOf(4, 1, 2001), DateOf(4, 5, 2001));
+  WxRead r(WxText(3, 1, 2001, Days(10)), DateOf(4, 1, 2001), DateOf(4, 5, 2001));
   EXPECT_FALSE(r.log.RunOk);
   ASSERT_EQ(r.log.lines.size(), 1u);
   EXPECT_EQ(r.log.lines[0], "Weather data ends before model start date.");
   // A file without a single record, and one whose data end with month 0 first.
-  Read empty(WxText(3, 1, 2001, {}), DateOf(3, 1, 2001), DateOf(3, 5, 2001));
+  WxRead empty(WxText(3, 1, 2001, {}), DateOf(3, 1, 2001), DateOf(3, 5, 2001));
   ASSERT_EQ(empty.log.lines.size(), 1u);
   EXPECT_EQ(empty.log.lines[0], "Weather data ends before model start date.");
-  Read ended(WxText(3, 1, 2001, Days(3)) + "0 0 0\n" + "3 4 2001 1 1 1 1 1 1\n", DateOf(3, 4, 2001),
-             DateOf(3, 5, 2001));
+  WxRead ended(WxText(3, 1, 2001, Days(3)) + "0 0 0\n" + "3 4 2001 1 1 1 1 1 1\n",
+               DateOf(3, 4, 2001), DateOf(3, 5, 2001));
   ASSERT_EQ(ended.log.lines.size(), 1u);
   EXPECT_EQ(ended.log.lines[0], "Weather data ends before model start date.");
 }
 
 TEST(ReadWx, EndBeyondTheDataShortensTheRun) {
   // Data for 1..31 March; the run asks for March and April.
-  Read r(WxText(3, 1, 2001, Days(31)), DateOf(3, 1, 2001), DateOf(4, 30, 2001));
+  WxRead r(WxText(3, 1, 2001, Days(31)), DateOf(3, 1, 2001), DateOf(4, 30, 2001));
   EXPECT_TRUE(r.log.RunOk);
   ASSERT_EQ(r.log.lines.size(), 1u);
   EXPECT_EQ(r.log.lines[0], "Model end date adjusted to end of weather data.");
@@ -141,7 +141,7 @@ TEST(ReadWx, EndBeyondTheDataShortensTheRun) {
 
 TEST(ReadWx, MonthZeroEndsTheData) {
   std::string text = WxText(3, 1, 2001, Days(10)) + "0\n" + "3 11 2001 1 1 1 1 1 1\n";
-  Read r(text, DateOf(3, 1, 2001), DateOf(3, 20, 2001));
+  WxRead r(text, DateOf(3, 1, 2001), DateOf(3, 20, 2001));
   EXPECT_TRUE(r.log.RunOk);
   ASSERT_EQ(r.log.lines.size(), 1u);
   EXPECT_EQ(r.log.lines[0], "Model end date adjusted to end of weather data.");
@@ -149,7 +149,7 @@ TEST(ReadWx, MonthZeroEndsTheData) {
 }
 
 TEST(ReadWx, TrailingBlankLinesAreTheEndOfTheFile) {
-  Read r(WxText(3, 1, 2001, Days(10)) + "\n\n  \n", DateOf(3, 1, 2001), DateOf(3, 10, 2001));
+  WxRead r(WxText(3, 1, 2001, Days(10)) + "\n\n  \n", DateOf(3, 1, 2001), DateOf(3, 10, 2001));
   EXPECT_TRUE(r.log.RunOk);
   EXPECT_TRUE(r.log.lines.empty());
   EXPECT_EQ(r.period.ndays, 10);
@@ -163,8 +163,8 @@ std::vector<WxDay> WithRain(const std::vector<float>& rain) {
 }
 
 TEST(WxMissing, GapIsFilledOnAStraightLine) {
-  Read r(WxText(5, 1, 2001, WithRain({10, -99, -99, -99, 20, 3})), DateOf(5, 1, 2001),
-         DateOf(5, 6, 2001));
+  WxRead r(WxText(5, 1, 2001, WithRain({10, -99, -99, -99, 20, 3})), DateOf(5, 1, 2001),
+           DateOf(5, 6, 2001));
   ASSERT_TRUE(r.log.RunOk);
   EXPECT_EQ(r.wx.rain[1], 10.0f);
   EXPECT_EQ(r.wx.rain[2], 12.5f);
@@ -175,8 +175,8 @@ TEST(WxMissing, GapIsFilledOnAStraightLine) {
 }
 
 TEST(WxMissing, GapFromDayOneTakesTheFirstValue) {
-  Read r(WxText(5, 1, 2001, WithRain({-99, -99, -99, -99, -99, 7, 8})), DateOf(5, 1, 2001),
-         DateOf(5, 7, 2001));
+  WxRead r(WxText(5, 1, 2001, WithRain({-99, -99, -99, -99, -99, 7, 8})), DateOf(5, 1, 2001),
+           DateOf(5, 7, 2001));
   for (int d = 1; d <= 6; ++d) EXPECT_EQ(r.wx.rain[d], 7.0f) << d;
   EXPECT_EQ(r.wx.rain[7], 8.0f);
 }
@@ -185,7 +185,7 @@ TEST(WxMissing, GapToTheEndKeepsTheLastValue) {
   std::vector<float> rain(100, 1.0f);
   rain[88] = 4.0f;  // day 89
   for (size_t i = 89; i < 100; ++i) rain[i] = -99;
-  Read r(WxText(1, 1, 2001, WithRain(rain)), DateOf(1, 1, 2001), DateOf(4, 10, 2001));
+  WxRead r(WxText(1, 1, 2001, WithRain(rain)), DateOf(1, 1, 2001), DateOf(4, 10, 2001));
   ASSERT_EQ(r.period.ndays, 100);
   for (int d = 89; d <= 100; ++d) EXPECT_EQ(r.wx.rain[d], 4.0f) << d;
   EXPECT_EQ(r.wx.rain[88], 1.0f);
@@ -193,7 +193,7 @@ TEST(WxMissing, GapToTheEndKeepsTheLastValue) {
 
 TEST(WxMissing, SeriesWithoutDataTakesItsDefaultConverted) {
   std::vector<WxDay> days(4, WxDay{-99, -99, -99, -99, -99, -99});
-  Read r(WxText(5, 1, 2001, days), DateOf(5, 1, 2001), DateOf(5, 4, 2001));
+  WxRead r(WxText(5, 1, 2001, days), DateOf(5, 1, 2001), DateOf(5, 4, 2001));
   ASSERT_TRUE(r.log.RunOk);
   for (int d = 1; d <= 4; ++d) {
     EXPECT_EQ(r.wx.temps[d][0], 25.0f);
@@ -206,14 +206,14 @@ TEST(WxMissing, SeriesWithoutDataTakesItsDefaultConverted) {
 }
 
 TEST(WxMissing, OnlyMinus99IsMissing) {
-  Read r(WxText(5, 1, 2001, WithRain({1, -99.5f, -999, 4})), DateOf(5, 1, 2001),
-         DateOf(5, 4, 2001));
+  WxRead r(WxText(5, 1, 2001, WithRain({1, -99.5f, -999, 4})), DateOf(5, 1, 2001),
+           DateOf(5, 4, 2001));
   EXPECT_EQ(r.wx.rain[2], -99.5f);
   EXPECT_EQ(r.wx.rain[3], -999.0f);
   // Values below -99 are data but are not converted either.
   std::vector<WxDay> days(2);
   days[0].solar = -99.5f;
-  Read s(WxText(5, 1, 2001, days), DateOf(5, 1, 2001), DateOf(5, 2, 2001));
+  WxRead s(WxText(5, 1, 2001, days), DateOf(5, 1, 2001), DateOf(5, 2, 2001));
   EXPECT_EQ(s.wx.solar[1], -99.5f);
   EXPECT_FLOAT_EQ(s.wx.solar[2], 100 * kSolarFactor);
 }
@@ -223,7 +223,7 @@ TEST(WxMissing, DaysTheFileSkipsAreFilled) {
   // for stays missing until the repair.
   std::string text = WxText(3, 1, 2001, WithRain({2, 4}));
   text += "3 4 2001 20 10 100 8 60 2\n";
-  Read r(text, DateOf(3, 1, 2001), DateOf(3, 4, 2001));
+  WxRead r(text, DateOf(3, 1, 2001), DateOf(3, 4, 2001));
   EXPECT_TRUE(r.log.RunOk);
   EXPECT_EQ(r.period.ndays, 4);
   EXPECT_EQ(r.wx.rain[3], 8.0f);
@@ -237,7 +237,7 @@ TEST(DoAdjustWxTest, TemperatureAdjustmentFollowsTheRepair) {
   days[2].tmax = 20;
   WxCons cons{};
   cons[1] = 2;
-  Read r(WxText(5, 1, 2001, days), DateOf(5, 1, 2001), DateOf(5, 5, 2001), cons);
+  WxRead r(WxText(5, 1, 2001, days), DateOf(5, 1, 2001), DateOf(5, 5, 2001), cons);
   EXPECT_EQ(r.wx.temps[1][0], 12.0f);
   EXPECT_EQ(r.wx.temps[2][0], 17.0f);  // filled with 15, then adjusted
   EXPECT_EQ(r.wx.temps[3][0], 22.0f);
@@ -248,7 +248,7 @@ TEST(DoAdjustWxTest, TemperatureAdjustmentFollowsTheRepair) {
 
 TEST(DoAdjustWxTest, EachSeriesHasItsOwnAdjustmentInInternalUnits) {
   WxCons cons{0, 0, 10, -1, 5, 0.5f};
-  Read r(WxText(5, 1, 2001, std::vector<WxDay>(2)), DateOf(5, 1, 2001), DateOf(5, 2, 2001), cons);
+  WxRead r(WxText(5, 1, 2001, std::vector<WxDay>(2)), DateOf(5, 1, 2001), DateOf(5, 2, 2001), cons);
   EXPECT_EQ(r.wx.temps[1][0], 20.0f);
   EXPECT_FLOAT_EQ(r.wx.solar[1], 100 * kSolarFactor + 10);
   EXPECT_EQ(r.wx.rain[1], -1.0f);  // no bounds afterwards
@@ -272,17 +272,17 @@ TEST(WxUnits, EveryConversion) {
 }
 
 TEST(ReadWxErrors, TextWhereANumberBelongs) {
-  Read head("Cordoba\tx\nlongitude 37\nheading\n", 1, 1);
+  WxRead head("Cordoba\tx\nlongitude 37\nheading\n", 1, 1);
   EXPECT_FALSE(head.log.RunOk);
   ASSERT_EQ(head.log.lines.size(), 1u);
   EXPECT_EQ(head.log.lines[0],
             "Weather file \"cordoba.txt\" line 2: \"longitude\" is not a number.");
   std::string text = WxText(3, 1, 2001, Days(3)) + "3 4 2001 20 10 n/a 0 50 1\n";
-  Read body(text, DateOf(3, 1, 2001), DateOf(3, 10, 2001));
+  WxRead body(text, DateOf(3, 1, 2001), DateOf(3, 10, 2001));
   EXPECT_FALSE(body.log.RunOk);
   ASSERT_EQ(body.log.lines.size(), 1u);
   EXPECT_EQ(body.log.lines[0], "Weather file \"cordoba.txt\" line 7: \"n/a\" is not a number.");
-  Read cut(WxText(3, 1, 2001, Days(3)) + "3 4 2001 20", DateOf(3, 1, 2001), DateOf(3, 10, 2001));
+  WxRead cut(WxText(3, 1, 2001, Days(3)) + "3 4 2001 20", DateOf(3, 1, 2001), DateOf(3, 10, 2001));
   EXPECT_FALSE(cut.log.RunOk);
   ASSERT_EQ(cut.log.lines.size(), 1u);
   EXPECT_EQ(cut.log.lines[0],
@@ -320,7 +320,7 @@ TEST(ReadWxErrors, MoreRecordsThanTheSeriesHoldAreRefused) {
   std::string text = "Loop\tx\n0 0\nheading\n";
   text.reserve(text.size() + 73060 * 20);
   for (int k = 0; k < 73060; ++k) text += "3 1 2001 1 1 1 1 1 1\n";
-  Read r(text, DateOf(3, 1, 2001), DateOf(3, 10, 2001));
+  WxRead r(text, DateOf(3, 1, 2001), DateOf(3, 10, 2001));
   EXPECT_FALSE(r.log.RunOk);
   ASSERT_EQ(r.log.lines.size(), 1u);
   EXPECT_EQ(r.log.lines[0],
@@ -331,7 +331,7 @@ TEST(ReadWxErrors, MoreRecordsThanTheSeriesHoldAreRefused) {
 TEST(ReadWxErrors, GarbageAndTruncationsNeverCrash) {
   const std::string full = WxText(3, 1, 2001, Days(20));
   for (size_t n = 0; n <= full.size(); ++n) {
-    Read r(full.substr(0, n), DateOf(3, 5, 2001), DateOf(3, 15, 2001));
+    WxRead r(full.substr(0, n), DateOf(3, 5, 2001), DateOf(3, 15, 2001));
     EXPECT_LE(r.period.ndays, 11);
   }
   std::mt19937 gen(7);
@@ -339,10 +339,10 @@ TEST(ReadWxErrors, GarbageAndTruncationsNeverCrash) {
   for (int trial = 0; trial < 300; ++trial) {
     std::string junk(static_cast<size_t>(gen() % 3000), '\0');
     for (char& c : junk) c = static_cast<char>(byte(gen));
-    Read a(junk, DateOf(3, 5, 2001), DateOf(3, 15, 2001));
+    WxRead a(junk, DateOf(3, 5, 2001), DateOf(3, 15, 2001));
     std::string mutated = full;
     for (int k = 0; k < 4; ++k) mutated[gen() % mutated.size()] = static_cast<char>(byte(gen));
-    Read b(mutated, DateOf(3, 5, 2001), DateOf(3, 15, 2001));
+    WxRead b(mutated, DateOf(3, 5, 2001), DateOf(3, 15, 2001));
     EXPECT_LE(b.period.ndays, 11);
   }
 }
