@@ -460,20 +460,18 @@ TEST(SetupFile, SprayDefaultsAreRangeChecked) {
     EXPECT_FALSE(s.log.RunOk);
     ASSERT_EQ(s.log.lines.size(), 2u);
     EXPECT_EQ(s.log.lines[0], kRange);
-    EXPECT_EQ(
-        s.log.lines[1],
-        "Setup file \"olive.setup\" line 109: a default spray decay of 0 days gives sprays "
-        "no effect.");
+    EXPECT_EQ(s.log.lines[1],
+              "Setup file \"olive.setup\" line 109: a default spray decay of 0 days gives sprays "
+              "no effect.");
   }
   {
     // A strength of 0 passes the range check but cannot act: a warning only.
     SetupRead s(WithLine(ExampleSetup(), 108, "0"));
     EXPECT_TRUE(s.log.RunOk);
     ASSERT_EQ(s.log.lines.size(), 1u);
-    EXPECT_EQ(
-        s.log.lines[0],
-        "Setup file \"olive.setup\" line 108: a default spray strength of 0 gives sprays no "
-        "effect.");
+    EXPECT_EQ(s.log.lines[0],
+              "Setup file \"olive.setup\" line 108: a default spray strength of 0 gives sprays no "
+              "effect.");
   }
   {
     SetupRead s(WithLine(WithLine(ExampleSetup(), 108, "1"), 109, "20"));
@@ -594,10 +592,9 @@ TEST(SprayScheduleTest, IneffectiveEntriesAreKeptWithAWarning) {
   EXPECT_EQ(s.log.lines[0],
             "Setup file \"olive.setup\" line 126: a spray strength of 0 gives this spray no "
             "effect.");
-  EXPECT_EQ(
-      s.log.lines[1],
-      "Setup file \"olive.setup\" line 127: a spray decay of 0.5 days gives this spray no "
-      "effect.");
+  EXPECT_EQ(s.log.lines[1],
+            "Setup file \"olive.setup\" line 127: a spray decay of 0.5 days gives this spray no "
+            "effect.");
 }
 
 TEST(SprayScheduleTest, NegativeMonthEndsTheListWithAWarning) {
@@ -606,10 +603,9 @@ TEST(SprayScheduleTest, NegativeMonthEndsTheListWithAWarning) {
   EXPECT_TRUE(s.log.RunOk);
   EXPECT_EQ(s.in.numspr, 1);
   ASSERT_EQ(s.log.lines.size(), 1u);
-  EXPECT_EQ(
-      s.log.lines[0],
-      "Setup file \"olive.setup\" line 127: month -7 in the spray schedule is taken as its "
-      "end.");
+  EXPECT_EQ(s.log.lines[0],
+            "Setup file \"olive.setup\" line 127: month -7 in the spray schedule is taken as its "
+            "end.");
 }
 
 TEST(SprayScheduleTest, TextInAnEntryEndsTheReading) {
