@@ -5,7 +5,9 @@
 #include "driver/inputs.h"
 #include "pests/mite_predators.h"
 #include "pests/mites.h"
+#include "plant/nitrogen.h"
 #include "plant/plant_state.h"
+#include "soil/water.h"
 #include "toolkit/error_sink.h"
 #include "toolkit/random.h"
 #include "weather/weather.h"
@@ -23,6 +25,8 @@ struct Simulation {
   DriverState drv;
   SeasonState season;
   PlantState plant;
+  WaterState water;
+  NitroState nitro;
   MiteState mites;
   PredState preds;
 };
