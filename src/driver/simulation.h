@@ -3,6 +3,8 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "pests/sharpshooter.h"
+#include "pests/sprays.h"
 #include "plant/plant_state.h"
 #include "toolkit/error_sink.h"
 #include "toolkit/random.h"
@@ -21,6 +23,8 @@ struct Simulation {
   DriverState drv;
   SeasonState season;
   PlantState plant;
+  GWssState gwss;    // glassy-winged sharpshooter
+  SprayState spray;  // pesticide sprays and their residual level
 };
 
 }  // namespace olive
