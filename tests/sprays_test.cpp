@@ -73,18 +73,15 @@ TEST(SprayLevel, DecaysGeometricallyToFivePercentThenStops) {
   for (int32_t d = 90; d < 125; ++d) EXPECT_EQ(mark[d], d == 100 ? 15 : 0) << d;
   EXPECT_EQ(r.sp.SprayCost, 12.5f);
   EXPECT_EQ(r.sp.SpraysDone, 1);
-}
 
-TEST(SprayLevel, FivePercentSprayStaysFlat) {
-  SprayRun r;
-  r.AddDatedSpray(50, 0.05f, 6);
-  r.Start(50);
-  for (int32_t day = 0; day <= 6; ++day) {
-    r.Day();
-    EXPECT_NEAR(r.sp.spraylevel, 0.05, 1e-7) << day;
+  // A spray of 0.05 stays at 0.05 for its whole duration.
+  SprayRun flat;
+  flat.AddDatedSpray(50, 0.05f, 6);
+  flat.Start(50);
+  for (int32_t day = 0; day <= 7; ++day) {
+    flat.Day();
+    EXPECT_NEAR(flat.sp.spraylevel, day <= 6 ? 0.05 : 0, 1e-7) << day;
   }
-  r.Day();
-  EXPECT_EQ(r.sp.spraylevel, 0.0f);
 }
 
 TEST(SprayLevel, SprayWithoutStrengthOrDurationHasNoEffect) {
@@ -113,11 +110,12 @@ TEST(SprayLevel, SprayWithoutStrengthOrDurationHasNoEffect) {
   EXPECT_GT(r.sp.SpraysDone, 1);
 }
 
-TEST(SprayDates, FireOnTheirDayOfYearAndLaterRowsOverride) {
+TEST(SprayDates, FireOnTheirDayOfYearOnlyAndLaterRowsOverride) {
   SprayRun r;
   r.AddDatedSpray(120, 0.5f, 5);
-  r.AddDatedSpray(120, 0.7f, 8);  // same day: this one wins
-  r.AddDatedSpray(400, 0.9f, 5);  // a day of year never reached
+  r.AddDatedSpray(120, 0.7f, 8);              // same day: this one wins
+  r.AddDatedSpray(400, 0.9f, 5);              // a day of year never reached
+  r.in.sprayspecs[4] = {0, 200, 0.9f, 5, 0};  // beyond the row count: never consulted
   r.Start(110);
   std::vector<int32_t> sprayDays;
   for (int32_t d = 110; d < 366; ++d) {
@@ -130,19 +128,6 @@ TEST(SprayDates, FireOnTheirDayOfYearAndLaterRowsOverride) {
   }
   EXPECT_EQ(sprayDays, std::vector<int32_t>{120});
   EXPECT_EQ(r.sp.SpraysDone, 1);
-}
-
-TEST(SprayDates, RowsBeyondTheCountAreNeverConsulted) {
-  SprayRun r;
-  r.AddDatedSpray(30, 0.5f, 5);
-  r.in.sprayspecs[2] = {0, 31, 0.9f, 5, 0};  // stored but not counted
-  r.Start(25);
-  std::vector<int32_t> sprayDays;
-  for (int32_t d = 25; d < 40; ++d) {
-    r.Day();
-    if (r.sp.markspray == 15) sprayDays.push_back(d);
-  }
-  EXPECT_EQ(sprayDays, std::vector<int32_t>{30});
 }
 
 TEST(SpraySchedule, FirstAtTheDegreeDayStartThenEveryIntervalPlusTwoDays) {
@@ -214,19 +199,15 @@ TEST(SprayThresholds, ExactlyAtTheLimitDoNotTriggerJustAboveDo) {
     above.Day();
     EXPECT_EQ(above.sp.markspray, 15) << c.name;
   }
-}
-
-TEST(SprayThresholds, NoLeavesOrNoFruitGiveNoDensity) {
-  SprayRun r;
-  r.in.MiteSpr = true;
-  r.in.OliveFlySpr = true;
-  r.pests.MiteAdults = 1e6;
-  r.pests.OliveFlyegg = 1e6f;
-  r.pests.leafNum = 0;
-  r.pests.fruNum = 0;
-  r.Start(100);
-  for (int32_t d = 0; d < 10; ++d) r.Day();
-  EXPECT_EQ(r.sp.SpraysDone, 0);
+  // Without leaves or fruit there is no density to compare.
+  SprayRun bare;
+  cases[0].set(bare, 1e6);
+  cases[3].set(bare, 1e6);
+  bare.pests.leafNum = 0;
+  bare.pests.fruNum = 0;
+  bare.Start(100);
+  for (int32_t d = 0; d < 10; ++d) bare.Day();
+  EXPECT_EQ(bare.sp.SpraysDone, 0);
 }
 
 TEST(SprayThresholds, NextThresholdSprayComesDurationPlusTwoDaysLater) {
@@ -299,36 +280,21 @@ TEST(SprayEnd, MaximumIsNoCapWhileThresholdSpraysComeWithinTheRecoveryPeriod) {
   EXPECT_EQ(r.sp.SpraysDone, 12);  // days 0, 5, 10, ..., 55
 }
 
-TEST(SprayEnd, StopDateWaitsForTheLastSprayToDecay) {
+TEST(SprayEnd, StopDateWaitsForTheLastSprayToDecayAndTheRecoveryPeriod) {
   // Recovery period shorter than the spray's decay: spraying must not end with the level frozen
-  // part-way down.
-  SprayRun r;
-  r.in.PredEffectDuration = 2;
-  r.AddDatedSpray(100, 0.9f, 10);
-  r.Start(100);
-  r.sp.StopSprayDate = 90;  // already passed
-  int32_t days = 0;
-  float levelAtRecoveryEnd = -1;
-  while (r.Day()) {
-    ++days;
-    if (r.sp.sprday == 3) levelAtRecoveryEnd = r.sp.spraylevel;
+  // part-way down. A longer recovery period still governs the end.
+  for (const auto& [recovery, lastSprday] : {std::pair{2, 11}, std::pair{15, 16}}) {
+    SprayRun r;
+    r.in.PredEffectDuration = recovery;
+    r.AddDatedSpray(100, 0.9f, 10);
+    r.Start(100);
+    r.sp.StopSprayDate = 90;  // already passed
+    int32_t days = 0;
+    while (r.Day()) ++days;
+    EXPECT_EQ(r.sp.spraylevel, 0.0f) << recovery;
+    EXPECT_EQ(r.sp.sprday, lastSprday) << recovery;
+    EXPECT_EQ(days, lastSprday + 1) << recovery;  // the spray day and the days after it
   }
-  EXPECT_GT(levelAtRecoveryEnd, 0.3f);  // still strong when the recovery period is over
-  EXPECT_EQ(r.sp.spraylevel, 0.0f);
-  EXPECT_EQ(r.sp.sprday, 11);
-  EXPECT_EQ(days, 12);  // the spray day and 11 days after it
-}
-
-TEST(SprayEnd, LongRecoveryPeriodStillGovernsTheEnd) {
-  SprayRun r;
-  r.in.PredEffectDuration = 15;
-  r.AddDatedSpray(100, 0.9f, 10);
-  r.Start(100);
-  r.sp.StopSprayDate = 90;
-  int32_t days = 0;
-  while (r.Day()) ++days;
-  EXPECT_EQ(r.sp.sprday, 16);
-  EXPECT_EQ(days, 17);
 }
 
 TEST(SprayInit, RestartsTheSeasonButKeepsTheStopDate) {
