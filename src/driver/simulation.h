@@ -3,9 +3,13 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "pests/mite_predators.h"
+#include "pests/mites.h"
 #include "pests/sharpshooter.h"
 #include "pests/sprays.h"
+#include "plant/nitrogen.h"
 #include "plant/plant_state.h"
+#include "soil/water.h"
 #include "toolkit/error_sink.h"
 #include "toolkit/random.h"
 #include "weather/weather.h"
@@ -23,6 +27,10 @@ struct Simulation {
   DriverState drv;
   SeasonState season;
   PlantState plant;
+  WaterState water;
+  NitroState nitro;
+  MiteState mites;
+  PredState preds;
   GWssState gwss;    // glassy-winged sharpshooter
   SprayState spray;  // pesticide sprays and their residual level
 };
