@@ -6,6 +6,8 @@
 #include "pests/mite_predators.h"
 #include "pests/mites.h"
 #include "pests/olive_fly.h"
+#include "pests/sharpshooter.h"
+#include "pests/sprays.h"
 #include "plant/nitrogen.h"
 #include "plant/plant_state.h"
 #include "soil/water.h"
@@ -31,6 +33,8 @@ struct Simulation {
   MiteState mites;
   PredState preds;
   FlyState fly;
+  GWssState gwss;    // glassy-winged sharpshooter
+  SprayState spray;  // pesticide sprays and their residual level
 };
 
 }  // namespace olive
