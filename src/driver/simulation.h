@@ -3,6 +3,7 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "pests/coccinellid.h"
 #include "plant/plant_state.h"
 #include "toolkit/error_sink.h"
 #include "toolkit/random.h"
@@ -21,6 +22,10 @@ struct Simulation {
   DriverState drv;
   SeasonState season;
   PlantState plant;
+  // The armoured scales, their parasitoid pairs and the coccinellid that eats them all.
+  ScaleState olivescale, oleanderscale;
+  ScaleParasitoidState oliveparas, oleanderparas;
+  CoccState cocc;
 };
 
 }  // namespace olive
