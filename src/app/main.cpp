@@ -1,2 +1,4 @@
 // The olive executable: simulates one weather station for a span of dates.
-int main(int, char**) { return 0; }
+int main(int, char**) {
+  return 0;
+}

@@ -9,8 +9,8 @@ struct DriverState {
   int32_t jdayStart = 0, jdayEnd = 0;  // days of year of the start and end dates
   int32_t jday = 0;                    // current day of year
   int32_t modelyear = 0;
-  uint16_t modelday = 0;  // running day of the pass, 1..ndays; index into the weather series
-  uint16_t ndays = 0;     // days of the pass
+  uint16_t modelday = 0;   // running day of the pass, 1..ndays; index into the weather series
+  uint16_t ndays = 0;      // days of the pass
   uint8_t mo = 0, dy = 0;  // current month and day of month
   float modelStartDate = 0, ModelEndDate = 0, ModelDate = 0;  // rdate serial numbers
   int32_t YearLength = 365;

@@ -71,7 +71,7 @@ struct Inputs {
   bool GWss = false;
   uint8_t GWssStartDy = 0, GWssStartMo = 0;
   int32_t GWssStartYr = 0;
-  int32_t GWssStartDay = 0;  // Julian(mo, dy, yr)
+  int32_t GWssStartDay = 0;                // Julian(mo, dy, yr)
   std::array<double, 4> GWwgt{}, GWNum{};  // entries 1..3
   double GWssImrt = 0;
 

@@ -15,6 +15,8 @@ struct ErrorSink {
 };
 
 // Reports a message to the error log; does not stop the run.
-inline void ReportError(ErrorSink& sink, std::string_view message) { sink.Report(message); }
+inline void ReportError(ErrorSink& sink, std::string_view message) {
+  sink.Report(message);
+}
 
 }  // namespace olive

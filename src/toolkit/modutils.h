@@ -21,8 +21,12 @@ inline constexpr std::array<int32_t, 14> ldays = {0,   0,   31,  60,  91,  121, 
                                                   182, 213, 244, 274, 305, 335, 366};
 
 // Every year divisible by 4 is a leap year (no century rule).
-inline constexpr bool IsLeapYear(int32_t year) { return year % 4 == 0; }
-inline constexpr int32_t YearLengthOf(int32_t year) { return IsLeapYear(year) ? 366 : 365; }
+inline constexpr bool IsLeapYear(int32_t year) {
+  return year % 4 == 0;
+}
+inline constexpr int32_t YearLengthOf(int32_t year) {
+  return IsLeapYear(year) ? 366 : 365;
+}
 
 // Day of the year (1..366) of a date; 0 after a reported error.
 int32_t Julian(ErrorSink& log, int32_t Month, int32_t day, int32_t Year);
