@@ -1,5 +1,6 @@
 #include "pests/coccinellid.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "toolkit/delays.h"
@@ -28,6 +29,14 @@ void SetPreyShares(CoccPrey prey, double lx) {
   prey.oleanderParas.second.lx1 = lx;  // lxEd1
   prey.oliveParas.first.lx1 = lx;      // lxAMaculicornis1: not read
   prey.oliveParas.second.lx1 = lx;     // lxCutilis1
+}
+
+// Starvation of substage i: it loses the share (1 - sd) of what lies in the stage's window. A
+// window entry can exceed 1 by float rounding (the last adult substage is 1.0000023); the loss
+// is capped at what the substage holds, so a stage starved to nothing is 0, not slightly below.
+void Starve(CoccState& c, int32_t i, double sd, float window) {
+  c.Coccwt[i] = static_cast<float>(std::max(c.Coccwt[i] - (1 - sd) * c.Coccwt[i] * window, 0.0));
+  c.Coccnm[i] = static_cast<float>(std::max(c.Coccnm[i] - (1 - sd) * c.Coccnm[i] * window, 0.0));
 }
 
 }  // namespace
@@ -168,14 +177,8 @@ void Coccmort(CoccState& c, float spraylevel) {
   c.Coccreserve = (c.Coccreserve + c.dmres * c.sdv) * sd;
 
   if (sd < 1) {
-    for (int32_t i = c.j2; i <= c.j3; ++i) {
-      c.Coccwt[i] = static_cast<float>(c.Coccwt[i] - (1 - sd) * c.Coccwt[i] * c.vCoccimm[i]);
-      c.Coccnm[i] = static_cast<float>(c.Coccnm[i] - (1 - sd) * c.Coccnm[i] * c.vCoccimm[i]);
-    }
-    for (int32_t i = c.j4; i <= c.kCocc; ++i) {
-      c.Coccwt[i] = static_cast<float>(c.Coccwt[i] - (1 - sd) * c.Coccwt[i] * c.vCoccadlt[i]);
-      c.Coccnm[i] = static_cast<float>(c.Coccnm[i] - (1 - sd) * c.Coccnm[i] * c.vCoccadlt[i]);
-    }
+    for (int32_t i = c.j2; i <= c.j3; ++i) Starve(c, i, sd, c.vCoccimm[i]);
+    for (int32_t i = c.j4; i <= c.kCocc; ++i) Starve(c, i, sd, c.vCoccadlt[i]);
   }
 
   for (int32_t i = 1; i <= c.kCocc; ++i) {
