@@ -42,18 +42,6 @@ double PreyBiomass(const ScaleWorld& w) {
 
 // ---------------------------------------------------------------- set-up and activation
 
-TEST(CoccSetup, StagesAndRing) {
-  NullSink log;
-  CoccState c;
-  Coccsetup(log, c);
-  EXPECT_EQ(c.j2, 3);
-  EXPECT_EQ(c.j3, 8);
-  EXPECT_EQ(c.j4, 13);
-  EXPECT_FLOAT_EQ(c.Coccdelk, 1224.0f / 65);
-  for (int i = 1; i <= 10; ++i) EXPECT_EQ(c.Coccstack[i], 1.0);
-  EXPECT_EQ(log.reports, 0);
-}
-
 TEST(CoccActivation, WaitsForTheScalesAndThenStaysActive) {
   ScaleWorld w(ConstantWeather(10, 24));
   w.in.CoccPreyLevel = 5;

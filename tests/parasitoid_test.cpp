@@ -332,19 +332,6 @@ TEST(ParasitoidPopulation, CoccinellidShareKillsTheImmaturesItShould) {
   EXPECT_GT(q.first.Num[1], 0.0f);
 }
 
-TEST(ParasitoidPopulation, SpraysAndFreezeAndSums) {
-  ScaleParasitoidState p = SetUpPair(kOliveScaleParaTraits);
-  for (int i = 1; i <= 25; ++i) p.first.Frn[i] = 1;
-  p.first.Delt = 0;  // no ageing: only the spray acts on the pupae
-  FirstSpeciesPopulation(p, kOliveScaleParaTraits, false, 0.4f);
-  EXPECT_FLOAT_EQ(p.first.Frn[10], 0.6f);
-  ScaleParasitoidFreeze(p);
-  for (int st = 1; st <= 3; ++st) {
-    EXPECT_EQ(p.first.Num[st], 0.0f);
-    EXPECT_EQ(p.first.NumSum[st], 0.0);
-  }
-}
-
 // ---------------------------------------------------------------- the whole day
 
 TEST(ParasitoidDay, ASpeciesSwitchedOffNeitherAttacksNorChangesItsSurvivals) {

@@ -349,17 +349,6 @@ TEST(ScaleCounts, SizesAreMassOverNumberAndTheSumsAccumulate) {
   EXPECT_EQ(t.olive.AdultsSum, 0.0);
 }
 
-TEST(ScaleCounts, FreezeZeroesTotalsAndSums) {
-  TwinPair t;
-  ScaleCount(t.olive);
-  ScaleFreeze(t.olive);
-  for (int st = 1; st <= 4; ++st) EXPECT_EQ(t.olive.n[st], 0.0);
-  EXPECT_EQ(t.olive.Adults, 0.0);
-  EXPECT_EQ(t.olive.EmbNumTot, 0.0);
-  EXPECT_EQ(t.olive.sdtot, 0.0);
-  EXPECT_EQ(t.olive.nSum[2], 0.0);
-}
-
 // ---------------------------------------------------------------- long run
 
 std::string BadVector(const char* name, const AgeVec& v, int k) {

@@ -16,6 +16,7 @@ constexpr double kScaleddmax = 21;
 // scale mass units.
 constexpr double kSearchRate = 0.85;
 constexpr double kScalePerPlantMass = 1000;
+constexpr double kPlantPerScaleMass = 0.001;
 
 // Mass of an individual at age a (degree-days from the start of the crawler stage) grows at this
 // rate per degree-day: 1.8e-5 * e^(0.0042 a), scale mass units.
@@ -190,7 +191,7 @@ void ScaleSupply(ScaleState& s, PlantState& plant) {
 
   // Fresh photosynthate meets the demand.
   if (0.95f * s.dmtot < food1) {
-    plant.PhotoSynthate -= food1 / kScalePerPlantMass;
+    plant.PhotoSynthate -= kPlantPerScaleMass * food1;
     s.food = food1;
     return;
   }
@@ -203,8 +204,8 @@ void ScaleSupply(ScaleState& s, PlantState& plant) {
     food2 = D * (1 - Expo(static_cast<float>(-kSearchRate * kScalePerPlantMass *
                                              (plant.PhotoSynthate + plant.reserveTot) / D)));
   }
-  plant.PhotoSynthate -= food1 / kScalePerPlantMass;
-  plant.reserveTot -= (food2 - food1) / kScalePerPlantMass;
+  plant.PhotoSynthate -= kPlantPerScaleMass * food1;
+  plant.reserveTot -= kPlantPerScaleMass * (food2 - food1);
   s.food = food2;
 }
 
