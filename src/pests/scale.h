@@ -38,10 +38,22 @@ struct ScaleTraits {
   bool sprayZeroned;
 };
 
-inline constexpr ScaleTraits kOliveScaleTraits{"OliveScale", 0.01f, 15.0, 0.06666667,
-                                               0.5f,         true,  1.0f, false};
-inline constexpr ScaleTraits kOleanderScaleTraits{"OleanderScale", 0.0f, 10.0, 0.1, 1.0f,
-                                                  false,           8.0f, true};
+inline constexpr ScaleTraits kOliveScaleTraits{.name = "OliveScale",
+                                               .initialContents = 0.01f,
+                                               .birthOptimum = 15.0,
+                                               .birthSpread = 0.06666667,
+                                               .femaleShare = 0.5f,
+                                               .birthsPerDegreeDay = true,
+                                               .embryoColdExponent = 1.0f,
+                                               .sprayZeroned = false};
+inline constexpr ScaleTraits kOleanderScaleTraits{.name = "OleanderScale",
+                                                  .initialContents = 0.0f,
+                                                  .birthOptimum = 10.0,
+                                                  .birthSpread = 0.1,
+                                                  .femaleShare = 1.0f,
+                                                  .birthsPerDegreeDay = false,
+                                                  .embryoColdExponent = 8.0f,
+                                                  .sprayZeroned = true};
 
 // The scale's setup-file parameters with its traits.
 struct ScaleParams {

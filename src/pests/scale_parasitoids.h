@@ -58,31 +58,35 @@ struct ParasitoidPairTraits {
   bool secondSprayAll;
 };
 
+// Life tables (ages 1..4, substages, attack rate, base) and host-stage weights (stages 3..6).
+inline constexpr ParaSpeciesTraits kAphytisTraits{
+    {0, 0, 100, 186, 366}, 25, 0.9, 13.3f, {0, 0, 0, 0.328, 0.514, 1, 0.514}};
+
 inline constexpr ParasitoidPairTraits kOliveScaleParaTraits{
-    "OliveScale",
-    {{0, 0, 100, 186, 366}, 25, 0.9, 13.3f, {0, 0, 0, 0.328, 0.514, 1, 0.514}},
-    {{0, 0, 105, 195, 380}, 6, 0.9, 13.3f, {0, 0, 0, 0.328, 0.514, 1, 0.514}},
-    10.0,
-    false,
-    true,
-    true,
-    1e-6,
-    false,
-    false,
-    false};
+    .name = "OliveScale",
+    .first = kAphytisTraits,  // AMaculicornis
+    .second = {{0, 0, 105, 195, 380}, 6, 0.9, 13.3f, {0, 0, 0, 0.328, 0.514, 1, 0.514}},
+    .attackFactor = 10.0,
+    .attacksPerDegreeDay = false,
+    .mating = true,
+    .secondHostsInImmatureWindow = true,
+    .firstSurvivalGuard = 1e-6,
+    .sharedHostToFirst = false,
+    .firstImmaturesToCocc = false,
+    .secondSprayAll = false};
 
 inline constexpr ParasitoidPairTraits kOleanderParaTraits{
-    "OleanderScale",
-    {{0, 0, 100, 186, 366}, 25, 0.9, 13.3f, {0, 0, 0, 0.328, 0.514, 1, 0.514}},
-    {{0, 0, 105, 195, 380}, 25, 0.9, 13.3f, {0, 0, 0, 0.16, 0.54, 1, 0.5}},
-    1.0,
-    true,
-    false,
-    false,
-    0.0,
-    true,
-    true,
-    true};
+    .name = "OleanderScale",
+    .first = kAphytisTraits,  // Achilensis
+    .second = {{0, 0, 105, 195, 380}, 25, 0.9, 13.3f, {0, 0, 0, 0.16, 0.54, 1, 0.5}},
+    .attackFactor = 1.0,
+    .attacksPerDegreeDay = true,
+    .mating = false,
+    .secondHostsInImmatureWindow = false,
+    .firstSurvivalGuard = 0.0,
+    .sharedHostToFirst = true,
+    .firstImmaturesToCocc = true,
+    .secondSprayAll = true};
 
 // Setup-file parameters of one species.
 struct ParaSpeciesParams {
