@@ -3,6 +3,7 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "pests/coccinellid.h"
 #include "pests/mite_predators.h"
 #include "pests/mites.h"
 #include "pests/olive_fly.h"
@@ -35,6 +36,10 @@ struct Simulation {
   FlyState fly;
   GWssState gwss;    // glassy-winged sharpshooter
   SprayState spray;  // pesticide sprays and their residual level
+  // The armoured scales, their parasitoid pairs and the coccinellid that eats them all.
+  ScaleState olivescale, oleanderscale;
+  ScaleParasitoidState oliveparas, oleanderparas;
+  CoccState cocc;
 };
 
 }  // namespace olive
