@@ -3,6 +3,7 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "output/gis_output.h"
 #include "pests/coccinellid.h"
 #include "pests/mite_predators.h"
 #include "pests/mites.h"
@@ -40,6 +41,7 @@ struct Simulation {
   ScaleState olivescale, oleanderscale;
   ScaleParasitoidState oliveparas, oleanderparas;
   CoccState cocc;
+  GisState gis;                 // GIS output dates of the pass and the current GIS file
 };
 
 }  // namespace olive

@@ -1,0 +1,121 @@
+#pragma once
+// Column tables of the GIS files and of the summary table. Each file declares its columns once:
+// the header text and, for each of the three sources of a row (harvest snapshot, period sums,
+// values of the output day), the value it reads and its number format. The header and every row
+// are generated from that one table, so names and values cannot drift apart.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace olive {
+
+struct Simulation;
+struct Inputs;
+
+// How a number is written: a whole number (fraction dropped), or fixed-point rounded to `decimals`
+// decimals (no decimal point for 0); right-aligned with blanks in at least `width` characters,
+// minimum width when 0. Negative values carry a leading "-"; a value that rounds to zero is
+// written without a sign.
+struct ColumnFormat {
+  bool whole = false;
+  int8_t decimals = 0;
+  int8_t width = 0;
+};
+
+inline constexpr ColumnFormat kWhole{true, 0, 0};
+inline constexpr ColumnFormat kDecimals0{false, 0, 0};
+inline constexpr ColumnFormat kDecimals1{false, 1, 0};
+inline constexpr ColumnFormat kDecimals2{false, 2, 0};
+inline constexpr ColumnFormat kDecimals3{false, 3, 0};
+inline constexpr ColumnFormat kDecimals4{false, 4, 0};
+inline constexpr ColumnFormat kWidth8Decimals1{false, 1, 8};
+
+// Appends v in format f, formatted with std::to_chars. Not-a-number and infinities are written as
+// "NaN", "Inf" and "-Inf".
+void AppendColumnNumber(std::string& out, double v, ColumnFormat f);
+
+// Which values a row reports.
+enum class RowSource : uint8_t {
+  Harvest,  // the harvest snapshot (a harvest since the last output date)
+  Sums,     // the period sums (GIS output interval 365)
+  Current,  // the values of the output day
+};
+
+// The text fields of a row.
+enum class TextField : uint8_t { None, Model, Date, Time, WxFile };
+
+// Texts that do not come from the model's state: the computer's date and time of writing.
+struct RowTexts {
+  std::string_view date;
+  std::string_view time;
+};
+
+// The model name written in the first column of every GIS and summary row.
+inline constexpr std::string_view kRowModelName = "VudadIDE";
+
+// One source of a column: the value it reads and its format.
+struct ColumnCell {
+  double (*value)(const Simulation&) = nullptr;
+  ColumnFormat format{};
+};
+
+// One column: its header text, and either a text field or a value for each source.
+struct OutputColumn {
+  std::string_view name;
+  TextField text = TextField::None;
+  ColumnCell harvest, sums, current;
+
+  const ColumnCell& Cell(RowSource source) const {
+    return source == RowSource::Harvest ? harvest : source == RowSource::Sums ? sums : current;
+  }
+};
+
+// A text column.
+constexpr OutputColumn TextColumn(std::string_view name, TextField field) {
+  return {name, field, {}, {}, {}};
+}
+// A column with one source for every kind of row.
+constexpr OutputColumn OneSource(std::string_view name, double (*value)(const Simulation&),
+                                 ColumnFormat f) {
+  return {name, TextField::None, {value, f}, {value, f}, {value, f}};
+}
+// A column whose harvest rows read the snapshot and whose other rows read the output day.
+constexpr OutputColumn CurrentOrHarvest(std::string_view name, double (*current)(const Simulation&),
+                                        double (*harvest)(const Simulation&), ColumnFormat f) {
+  return {name, TextField::None, {harvest, f}, {current, f}, {current, f}};
+}
+// A column with its three sources in the order harvest snapshot, period sums, output day.
+constexpr OutputColumn ThreeSources(std::string_view name, double (*harvest)(const Simulation&),
+                                    double (*sums)(const Simulation&),
+                                    double (*current)(const Simulation&), ColumnFormat f) {
+  return {name, TextField::None, {harvest, f}, {sums, f}, {current, f}};
+}
+
+// A column whose harvest-snapshot rows use their own format.
+constexpr OutputColumn ThreeSources(std::string_view name, double (*harvest)(const Simulation&),
+                                    ColumnFormat harvestFormat, double (*sums)(const Simulation&),
+                                    double (*current)(const Simulation&), ColumnFormat f) {
+  return {name, TextField::None, {harvest, harvestFormat}, {sums, f}, {current, f}};
+}
+
+// A column's value: an expression of the run's state `sim`, read as a real.
+#define OLIVE_COLUMN_VALUE(expr) \
+  [](const Simulation& sim) -> double { return static_cast<double>(expr); }
+
+// A group of columns and the switches under which it takes part in a file.
+struct ColumnGroup {
+  bool (*present)(const Inputs&);
+  std::span<const OutputColumn> columns;
+};
+
+// The column names of the groups present under these switches, TAB-separated, without a line
+// end.
+void AppendHeader(std::string& out, std::span<const ColumnGroup> groups, const Inputs& in);
+// One row of the groups present under the run's switches, TAB-separated, without a line end.
+void AppendRow(std::string& out, std::span<const ColumnGroup> groups, const Simulation& sim,
+               RowSource source, const RowTexts& texts);
+// Number of columns present under these switches.
+int ColumnCount(std::span<const ColumnGroup> groups, const Inputs& in);
+
+}  // namespace olive

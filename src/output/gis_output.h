@@ -1,0 +1,80 @@
+#pragma once
+// GIS output files. Every GIS output date of a pass has its own file, numbered by the date's
+// position in the pass; a run for another station appends its row to the same numbered file, so
+// that the runs over a region together give one table per date. The first output date of a pass
+// writes nothing. At the end of a run (naming scheme 1) one more row goes into "OUT00end.txt".
+// Each GIS file gets its header when it is created, and its name is then added to the list file
+// "GisFilesList.txt"; an existing file gets rows only.
+//
+// Row forms: the common part (weather file, place, dates, the tree's degree-days, fruit and bloom)
+// reports the output day, or the harvest snapshot when a harvest happened since the last output
+// date; the groups of the organisms in the run report the harvest snapshot, the period sums (GIS
+// output interval 365: yearly sums) or the values of the output day.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "output/append_file.h"
+#include "output/column_table.h"
+#include "output/writer_context.h"
+#include "toolkit/error_sink.h"
+
+namespace olive {
+
+struct Simulation;
+struct Inputs;
+
+struct GisState {
+  // GIS output dates so far in the pass (INIT1 sets it to 0); the end-of-run row counts too.
+  uint32_t GisFileIndex = 0;
+  std::string GisFilename;  // the GIS file of the current output date
+  bool ok = false;          // the last GIS file opened for appending
+};
+
+// Largest GIS file number that the five-digit file names hold.
+inline constexpr uint32_t kMaxGisFileIndex = 99999;
+inline constexpr std::string_view kGisEndFileName = "OUT00end.txt";
+inline constexpr std::string_view kGisListFileName = "GisFilesList.txt";
+
+// The GIS file of the current output date: open only between OpenGisFile and GisOutput.
+struct GisFile {
+  AppendFile file;
+  bool due = false;  // a row is to be written (not on the first output date of a pass)
+  bool ok = true;    // false once opening the file or adding it to the list failed
+};
+
+// Upper bound of the GIS output dates of a pass of ndays days: ndays / interval, or with interval
+// 365 (day of year 365 of every year) ndays / 365 + 1. 0 for an interval of 0 or less.
+uint32_t GisOutputDateCount(uint32_t ndays, int32_t GisOutputInterval);
+// Refuses, at the start of a pass, more output dates than the GIS file names can number: reports
+// the count, clears RunOk and returns false.
+bool GisOutputDatesFit(ErrorSink& log, uint32_t ndays, int32_t GisOutputInterval);
+
+// The periodic file name of GIS output date n: scheme 1 "OUT" + n + ".txt"; scheme 2 modelName +
+// "_" + date ("ddmmmyy") + "_" + n + ".txt"; n in five digits with leading zeros. Empty for any
+// other scheme.
+std::string GisPeriodicName(uint8_t GisOutputTarget, std::string_view modelName, uint32_t n,
+                            std::string_view date);
+
+// The columns of the GIS files.
+std::span<const ColumnGroup> GisColumnGroups();
+// Which values the next GIS row reports.
+RowSource GisRowSource(const Simulation& sim);
+
+// Advances GisFileIndex, forms GisFilename, and opens the file for appending (not on the first
+// output date of a pass, unless for the end-of-run row). A file that did not exist gets the
+// header and is added to "GisFilesList.txt". Failures are reported to the error log and clear
+// RunOk; the returned file then has ok false.
+GisFile OpenGisFile(Simulation& sim, const WriterContext& ctx, std::string_view modelName);
+// Appends the header line (column names and line end) for the run's switches.
+void GisHeaders(std::string& out, const Inputs& in);
+// Writes one row to the open GIS file and closes it. False when the row could not be written or
+// the file could not be opened (reported to the error log, RunOk cleared); the driver then ends
+// the run with a non-zero exit code.
+bool GisOutput(GisFile& f, const Simulation& sim, const WriterContext& ctx);
+
+// One GIS output date, as the driver calls it: OpenGisFile, then GisOutput.
+bool WriteGisRow(Simulation& sim, const WriterContext& ctx, std::string_view modelName);
+
+}  // namespace olive
