@@ -3,7 +3,12 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "pests/mite_predators.h"
+#include "pests/mites.h"
+#include "pests/olive_fly.h"
+#include "plant/nitrogen.h"
 #include "plant/plant_state.h"
+#include "soil/water.h"
 #include "toolkit/error_sink.h"
 #include "toolkit/random.h"
 #include "weather/weather.h"
@@ -21,6 +26,11 @@ struct Simulation {
   DriverState drv;
   SeasonState season;
   PlantState plant;
+  WaterState water;
+  NitroState nitro;
+  MiteState mites;
+  PredState preds;
+  FlyState fly;
 };
 
 }  // namespace olive

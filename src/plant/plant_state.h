@@ -55,6 +55,8 @@ struct PlantState {
 
   // Pruning.
   double PruneFactor = 0, ShootFactor = 1, PanulmiPruneSurv = 1;
+
+  bool operator==(const PlantState&) const = default;
 };
 
 }  // namespace olive

@@ -1,0 +1,321 @@
+#include "soil/soil_water_table.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+namespace olive {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+bool AllBlank(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), IsBlank);
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+std::string ReadingError(std::size_t line) {
+  return "Error reading " + std::string(kSoilWaterTableName) + ", line " + std::to_string(line) +
+         ": ";
+}
+
+// Reads a whole white-space-delimited token as a decimal number (optional sign, digits, point,
+// exponent), as a text-number reader does; anything else is refused.
+bool ParseNumber(std::string_view token, double& value) {
+  std::size_t start = 0;
+  if (!token.empty() && token.front() == '+') start = 1;
+  const std::size_t first = start < token.size() && token[start] == '-' ? start + 1 : start;
+  if (first >= token.size() || !(IsDigit(token[first]) || token[first] == '.')) return false;
+  const char* begin = token.data() + start;
+  const char* end = token.data() + token.size();
+  const auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+  return ec == std::errc() && ptr == end;
+}
+
+// Walks the rows of the table text line by line, after the title and header lines.
+struct RowReader {
+  std::string_view text;
+  std::size_t pos = 0;   // start of the next line
+  std::size_t line = 0;  // number of the line last read
+
+  explicit RowReader(std::string_view t) : text(t) {
+    while (line < 2 && pos < text.size()) {
+      const std::size_t eol = text.find('\n', pos);
+      pos = eol == std::string_view::npos ? text.size() : eol + 1;
+      ++line;
+    }
+    line = 2;
+  }
+};
+
+enum class RowResult { Row, End, Error };
+
+// Reads the next row into row. Blank lines are skipped; a key without numbers that only white
+// space follows ends the table; any other line without a TAB, a missing number or a text that is
+// not a number is reported with its line.
+RowResult NextRow(ErrorSink& log, RowReader& r, WaterRec& row) {
+  while (r.pos < r.text.size()) {
+    const std::size_t eol = r.text.find('\n', r.pos);
+    const std::size_t lineEnd = eol == std::string_view::npos ? r.text.size() : eol;
+    std::string_view line = r.text.substr(r.pos, lineEnd - r.pos);
+    r.pos = eol == std::string_view::npos ? r.text.size() : eol + 1;
+    ++r.line;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) {
+      if (AllBlank(line)) continue;
+      if (AllBlank(r.text.substr(r.pos))) {
+        r.pos = r.text.size();
+        return RowResult::End;
+      }
+      ReportError(
+          log, ReadingError(r.line) + "no TAB after the station key \"" + std::string(line) + "\"");
+      return RowResult::Error;
+    }
+
+    row.wxloc.assign(line.substr(0, tab));
+    std::string_view rest = line.substr(tab + 1);
+    double values[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+      const auto tokenStart = std::find_if_not(rest.begin(), rest.end(), IsBlank);
+      rest.remove_prefix(static_cast<std::size_t>(tokenStart - rest.begin()));
+      if (rest.empty()) {
+        ReportError(log, ReadingError(r.line) + "expected 3 numbers after the station key \"" +
+                             row.wxloc + "\", found " + std::to_string(i));
+        return RowResult::Error;
+      }
+      const auto tokenEnd = std::find_if(rest.begin(), rest.end(), IsBlank);
+      const std::string_view token =
+          rest.substr(0, static_cast<std::size_t>(tokenEnd - rest.begin()));
+      if (!ParseNumber(token, values[i])) {
+        ReportError(log, ReadingError(r.line) + "\"" + std::string(token) + "\" is not a number");
+        return RowResult::Error;
+      }
+      rest.remove_prefix(token.size());
+    }
+    row.sw = values[0];
+    row.swmax = values[1];
+    row.pwp = values[2];
+    return RowResult::Row;
+  }
+  return RowResult::End;
+}
+
+enum class ReadStatus { Ok, CannotOpen, ReadFailed };
+
+ReadStatus ReadTextFile(const fs::path& path, std::string& contents) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return ReadStatus::CannotOpen;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return ReadStatus::CannotOpen;
+  contents.clear();
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    contents.append(buffer, static_cast<std::size_t>(in.gcount()));
+  }
+  return in.bad() ? ReadStatus::ReadFailed : ReadStatus::Ok;
+}
+
+void AppendNumber(std::string& out, double v) {
+  char buffer[64];
+  const int n = std::snprintf(buffer, sizeof buffer, "%.2f", v);
+  out.append(buffer, static_cast<std::size_t>(std::clamp(n, 0, 63)));
+}
+
+}  // namespace
+
+bool FindSoilWaterRow(ErrorSink& log, std::string_view text, std::string_view wxstation,
+                      WaterRec& row, bool& found) {
+  found = false;
+  RowReader reader(text);
+  WaterRec current;
+  for (;;) {
+    switch (NextRow(log, reader, current)) {
+      case RowResult::Error:
+        return false;
+      case RowResult::End:
+        return true;
+      case RowResult::Row:
+        if (current.wxloc == wxstation) {
+          row = std::move(current);
+          found = true;
+          return true;
+        }
+        break;
+    }
+  }
+}
+
+bool ParseSoilWaterTable(ErrorSink& log, std::string_view text, std::vector<WaterRec>& WatArray) {
+  WatArray.clear();
+  RowReader reader(text);
+  WaterRec row;
+  for (;;) {
+    switch (NextRow(log, reader, row)) {
+      case RowResult::Error:
+        return false;
+      case RowResult::End:
+        return true;
+      case RowResult::Row:
+        WatArray.push_back(row);
+        break;
+    }
+  }
+}
+
+void AppendSoilWaterRow(std::vector<WaterRec>& WatArray, WaterRec row) {
+  while (!WatArray.empty() && WatArray.back().sw <= 0) WatArray.pop_back();
+  WatArray.push_back(std::move(row));
+}
+
+WaterRec StationRow(std::string_view wxstation, const WaterState& w) {
+  WaterRec row;
+  row.wxloc.assign(wxstation);
+  row.sw = static_cast<double>(w.soilw) / kBucketScale;
+  row.swmax = w.SoilwMaxIn;
+  row.pwp = w.pwpin;
+  return row;
+}
+
+std::string FormatSoilWaterTable(const std::vector<WaterRec>& WatArray) {
+  std::string out;
+  out.reserve(128 + WatArray.size() * 48);
+  out.append(kSoilWaterTitle).push_back('\n');
+  out.append(kSoilWaterHeader).push_back('\n');
+  for (const WaterRec& row : WatArray) {
+    out.append(row.wxloc).push_back('\t');
+    AppendNumber(out, row.sw);
+    out.push_back('\t');
+    AppendNumber(out, row.swmax);
+    out.push_back('\t');
+    AppendNumber(out, row.pwp);
+    out.push_back('\n');
+  }
+  return out;
+}
+
+fs::path SoilWaterTablePath(const fs::path& workdir) {
+  return workdir / kSoilWaterTableDir / kSoilWaterTableFile;
+}
+
+bool ReplaceFileContents(const fs::path& path, std::string_view contents, std::string& reason) {
+  // A name of its own for the temporary file, so that two runs rewriting at once do not share it.
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  fs::path temporary = path;
+  std::string suffix(".");
+  suffix.append(std::to_string(stamp)).append(".tmp");
+  temporary += suffix;
+
+  std::error_code ec;
+  {
+    std::ofstream out(temporary, std::ios::out | std::ios::trunc);
+    if (!out) {
+      reason = "cannot create the temporary file " + temporary.filename().string();
+      return false;
+    }
+    out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    out.flush();
+    out.close();
+    if (out.fail()) {
+      reason = "cannot write the temporary file " + temporary.filename().string();
+      fs::remove(temporary, ec);
+      return false;
+    }
+  }
+  fs::rename(temporary, path, ec);
+  if (ec) {
+    reason = "cannot replace the table with " + temporary.filename().string() + " (" +
+             ec.message() + ")";
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return false;
+  }
+  return true;
+}
+
+void GetSoilWaterConditions(ErrorSink& log, std::string_view wxstation, WaterState& w,
+                            bool& SoilWaterOk, const fs::path& workdir) {
+  std::string text;
+  switch (ReadTextFile(SoilWaterTablePath(workdir), text)) {
+    case ReadStatus::CannotOpen:
+      ReportError(log, "Error opening " + std::string(kSoilWaterTableName));
+      log.RunOk = false;
+      return;
+    case ReadStatus::ReadFailed:
+      ReportError(log, "Error reading " + std::string(kSoilWaterTableName));
+      log.RunOk = false;
+      return;
+    case ReadStatus::Ok:
+      break;
+  }
+  WaterRec row;
+  bool found = false;
+  if (!FindSoilWaterRow(log, text, wxstation, row, found)) {
+    log.RunOk = false;
+    return;
+  }
+  if (found) {
+    w.SoilwIn = static_cast<float>(row.sw);
+    w.SoilwMaxIn = static_cast<float>(row.swmax);
+    w.pwpin = static_cast<float>(row.pwp);
+  }
+  SoilWaterOk = found;
+}
+
+bool GenerateSoilwater(ErrorSink& log, std::string_view wxstation, const WaterState& w,
+                       const fs::path& workdir) {
+  const std::string notRecorded = "; the soil water of station \"" + std::string(wxstation) +
+                                  "\" was not recorded and the table was left unchanged";
+  // A key with a TAB or a line end could not be read back: the station would be missed again
+  // and again.
+  if (wxstation.find_first_of("\t\r\n") != std::string_view::npos) {
+    ReportError(log, "Error writing " + std::string(kSoilWaterTableName) +
+                         ": the station key holds a TAB or a line end" + notRecorded);
+    log.RunOk = false;
+    return false;
+  }
+  const fs::path path = SoilWaterTablePath(workdir);
+  std::string text;
+  switch (ReadTextFile(path, text)) {
+    case ReadStatus::CannotOpen:
+      ReportError(log, "Error opening " + std::string(kSoilWaterTableName) + notRecorded);
+      log.RunOk = false;
+      return false;
+    case ReadStatus::ReadFailed:
+      ReportError(log, "Error reading " + std::string(kSoilWaterTableName) + notRecorded);
+      log.RunOk = false;
+      return false;
+    case ReadStatus::Ok:
+      break;
+  }
+  std::vector<WaterRec> WatArray;
+  if (!ParseSoilWaterTable(log, text, WatArray)) {
+    ReportError(log, std::string(kSoilWaterTableName) + " is malformed" + notRecorded);
+    log.RunOk = false;
+    return false;
+  }
+  AppendSoilWaterRow(WatArray, StationRow(wxstation, w));
+  std::string reason;
+  if (!ReplaceFileContents(path, FormatSoilWaterTable(WatArray), reason)) {
+    ReportError(log,
+                "Error writing " + std::string(kSoilWaterTableName) + ": " + reason + notRecorded);
+    log.RunOk = false;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace olive

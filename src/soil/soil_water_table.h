@@ -1,0 +1,84 @@
+#pragma once
+// The per-station soil-water lookup table "lut/OliveSoilWater.txt" under the working directory,
+// shared by all runs there and extended from run to run. A run whose station has no row makes a
+// first pass without output; its bucket content at the end is then recorded here so that the
+// repeated pass (and every later run of that station) starts from it.
+//
+// Format: a title line, a header line, then one row per line: the station key (every character
+// up to the first TAB), a TAB, and three numbers separated by white space (soil water, maximum
+// soil water, permanent wilting point, in table units: the bucket holds 0.05 times these).
+// Written with single TABs and 2 decimals. Lookups take the first row whose key matches.
+//
+// The text functions work on the table in memory; GetSoilWaterConditions and GenerateSoilwater
+// are the thin edge that reads and rewrites the file.
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "soil/water.h"
+#include "toolkit/error_sink.h"
+
+namespace olive {
+
+// One row of the table.
+struct WaterRec {
+  std::string wxloc;  // station key (the weather file's name)
+  double sw = 0;      // soil water, table units
+  double swmax = 0;   // maximum soil water (field capacity), table units
+  double pwp = 0;     // permanent wilting point, table units
+};
+
+// The table's name in messages, and its folder and file under the working directory.
+inline constexpr std::string_view kSoilWaterTableName = "lut\\OliveSoilWater.txt";
+inline constexpr std::string_view kSoilWaterTableDir = "lut";
+inline constexpr std::string_view kSoilWaterTableFile = "OliveSoilWater.txt";
+// The two lines that precede the rows.
+inline constexpr std::string_view kSoilWaterTitle =
+    "Soil water conditions for each weather station location.";
+inline constexpr std::string_view kSoilWaterHeader =
+    "Station\tSoilWater\tSoilWaterMax\tPermanentWiltingPoint";
+
+// Finds the first row of the table text whose key equals wxstation exactly (case-sensitive, no
+// trimming) and stops there. found tells whether the station has a row. Returns false after
+// reporting the file and line when a row before the match is malformed.
+bool FindSoilWaterRow(ErrorSink& log, std::string_view text, std::string_view wxstation,
+                      WaterRec& row, bool& found);
+
+// Reads every row of the table text into WatArray (cleared first), in file order, without a
+// limit on their number. Returns false after reporting the file and line of a malformed row.
+bool ParseSoilWaterTable(ErrorSink& log, std::string_view text, std::vector<WaterRec>& WatArray);
+
+// Drops the rows at the end of the table whose sw is 0 or less, then appends row (also when its
+// station is already in the table: lookups take the first match).
+void AppendSoilWaterRow(std::vector<WaterRec>& WatArray, WaterRec row);
+
+// The run's row: the station with the bucket content converted to table units (soilw / 0.05, so
+// that waterinit of a later run restores the same bucket) and the run's SoilwMaxIn and pwpin.
+WaterRec StationRow(std::string_view wxstation, const WaterState& w);
+
+// The whole table as written: title, header, and one line per row with 2-decimal numbers.
+std::string FormatSoilWaterTable(const std::vector<WaterRec>& WatArray);
+
+// Path of the table under a working directory.
+std::filesystem::path SoilWaterTablePath(const std::filesystem::path& workdir);
+
+// Replaces the file at path with contents: writes a temporary file in the same folder and
+// renames it over path, so the old file stays whole on any failure. reason receives the cause
+// of a failure.
+bool ReplaceFileContents(const std::filesystem::path& path, std::string_view contents,
+                         std::string& reason);
+
+// Looks wxstation up in the table under workdir. When found, sets w.SoilwIn, w.SoilwMaxIn and
+// w.pwpin from its row; SoilWaterOk := found. A table that cannot be opened or read is reported
+// ("Error opening lut\OliveSoilWater.txt"), clears log.RunOk and leaves SoilWaterOk unchanged.
+void GetSoilWaterConditions(ErrorSink& log, std::string_view wxstation, WaterState& w,
+                            bool& SoilWaterOk, const std::filesystem::path& workdir = ".");
+
+// Appends the run's row (StationRow) to the table under workdir and rewrites it, keeping every
+// row already there. Returns false, after reporting and clearing log.RunOk, when the table cannot
+// be read, is malformed or cannot be rewritten; the table on disk is then left as it was.
+bool GenerateSoilwater(ErrorSink& log, std::string_view wxstation, const WaterState& w,
+                       const std::filesystem::path& workdir = ".");
+
+}  // namespace olive
