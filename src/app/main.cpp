@@ -1,4 +1,6 @@
 // The olive executable: simulates one weather station for a span of dates.
-int main(int, char**) {
-  return 0;
+#include "driver/run.h"
+
+int main(int argc, char** argv) {
+  return olive::RunOlive(argc, argv);
 }

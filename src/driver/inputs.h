@@ -128,6 +128,7 @@ struct Inputs {
   double SprayDDRelBurst = 0;
   uint8_t SprayInterval = 0;
   int32_t DaysToSprayStopDate = 0;
+  float StopSprayDate = 0;  // modelStartDate + DaysToSprayStopDate; the spray state takes a copy
   uint8_t maxspr = 0;
   bool simspraysin = false;  // any spray option set
 

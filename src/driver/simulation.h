@@ -3,9 +3,12 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "pests/coccinellid.h"
 #include "pests/mite_predators.h"
 #include "pests/mites.h"
 #include "pests/olive_fly.h"
+#include "pests/sharpshooter.h"
+#include "pests/sprays.h"
 #include "plant/nitrogen.h"
 #include "plant/plant_state.h"
 #include "soil/water.h"
@@ -31,6 +34,12 @@ struct Simulation {
   MiteState mites;
   PredState preds;
   FlyState fly;
+  GWssState gwss;    // glassy-winged sharpshooter
+  SprayState spray;  // pesticide sprays and their residual level
+  // The armoured scales, their parasitoid pairs and the coccinellid that eats them all.
+  ScaleState olivescale, oleanderscale;
+  ScaleParasitoidState oliveparas, oleanderparas;
+  CoccState cocc;
 };
 
 }  // namespace olive

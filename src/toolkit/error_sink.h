@@ -10,6 +10,9 @@ struct ErrorSink {
   virtual ~ErrorSink() = default;
   // Appends one message to the error log.
   virtual void Report(std::string_view message) = 0;
+  // Names the weather station that the following messages concern (the error log shows the first
+  // 20 characters of it on each line). The weather reader sets it as soon as it knows the name.
+  virtual void SetLocation(std::string_view /*Location*/) {}
   // False once any fatal input error has been reported; the driver then ends the run.
   bool RunOk = true;
 };

@@ -1,0 +1,41 @@
+#include "output/error_log.h"
+
+#include <ctime>
+
+namespace olive {
+
+ErrorLog::ErrorLog(const std::string& path) : path_(path) {
+  file_ = std::fopen(path_.c_str(), "a");
+  if (file_ == nullptr) write_failed_ = true;
+}
+
+ErrorLog::~ErrorLog() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void ErrorLog::Report(std::string_view message) {
+  if (file_ == nullptr) {
+    write_failed_ = true;
+    return;
+  }
+  std::string line = LocalDateTimeText();
+  line += ' ';
+  line += std::string_view(location_).substr(0, 20);
+  line += ' ';
+  line += message;
+  line += '\n';
+  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) {
+    write_failed_ = true;
+  }
+}
+
+std::string LocalDateTimeText() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  const size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return std::string(text, n);
+}
+
+}  // namespace olive

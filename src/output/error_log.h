@@ -1,0 +1,42 @@
+#pragma once
+// The run's error log: the file "errorlog" in the working directory, shared by all runs there and
+// never truncated. Each message becomes one line: the local date and time
+// ("2026-12-07 21:44:35"), a blank, the first 20 characters of the station's Location, a blank
+// and the message. Each line is flushed at once, so the log can be watched while a run goes on.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "toolkit/error_sink.h"
+
+namespace olive {
+
+class ErrorLog : public ErrorSink {
+ public:
+  // Opens path for appending, creating it when absent.
+  explicit ErrorLog(const std::string& path = "errorlog");
+  ~ErrorLog() override;
+  ErrorLog(const ErrorLog&) = delete;
+  ErrorLog& operator=(const ErrorLog&) = delete;
+
+  void Report(std::string_view message) override;
+  void SetLocation(std::string_view Location) override { location_ = Location; }
+
+  // False when the log could not be opened or created.
+  bool IsOpen() const { return file_ != nullptr; }
+  // True once a line could not be written (or the log never opened): the executable then ends
+  // with a non-zero exit code and says so on the standard error stream.
+  bool WriteFailed() const { return write_failed_; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::FILE* file_ = nullptr;
+  std::string location_;  // empty until the weather file names the station
+  bool write_failed_ = false;
+};
+
+// The local date and time as "YYYY-MM-DD HH:MM:SS".
+std::string LocalDateTimeText();
+
+}  // namespace olive
