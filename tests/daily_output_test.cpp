@@ -1,6 +1,9 @@
 // Number formats, the buffered output file, and the daily file's header, rows and console tables.
+#include "output/daily_output.h"
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "driver/simulation.h"
 #include "output/number_format.h"
 #include "output/output_file.h"
 
@@ -144,11 +148,11 @@ TEST_F(OutputFileTest, OpenFailureIsReportedWithTheSystemReason) {
   std::filesystem::create_directories(dir_ / "adir");
   OutputFile f;
   EXPECT_FALSE(f.Create((dir_ / "adir").string()));  // a directory cannot be a text file
-  EXPECT_TRUE(f.Failed());
-  EXPECT_NE(f.Error(), 0);
+  EXPECT_EQ(f.Error(), EISDIR);
   EXPECT_FALSE(f.IsOpen());
   f.Write("ignored");
-  EXPECT_FALSE(f.Close());
+  EXPECT_FALSE(f.Failed());  // nothing was lost: the caller knows the file is not open
+  EXPECT_TRUE(f.Close());
 }
 
 TEST_F(OutputFileTest, FullDiskFailsTheWriteInsteadOfLosingItSilently) {
@@ -160,6 +164,98 @@ TEST_F(OutputFileTest, FullDiskFailsTheWriteInsteadOfLosingItSilently) {
   EXPECT_TRUE(f.Failed());
   EXPECT_NE(f.FailureText().find("/dev/full: "), std::string::npos);
   EXPECT_FALSE(f.Close());
+}
+
+struct NullLog : ErrorSink {
+  void Report(std::string_view) override {}
+};
+
+TEST_F(OutputFileTest, DailyRowShowsTheHarvestAndTheAttackedShare) {
+  NullLog log;
+  Simulation sim(log);
+  sim.in.Daily = true;
+  ASSERT_TRUE(sim.files.dailyfile.Create((dir_ / "daily.txt").string()));
+  sim.drv.mo = 11;
+  sim.drv.dy = 2;
+  sim.drv.modelyear = 2004;
+  sim.drv.jday = 307;
+  sim.season.PlantDDSum = 2345.67f;
+  sim.season.PlantFreezeDD = 12.5;
+  sim.season.PlantKillDD = 125;
+  sim.season.harvest = true;
+  sim.plant.fruNum = 4;
+  sim.plant.FruNumAtk = 1;
+  sim.plant.leafarea = 1.234;
+  sim.plant.sdveg = 0.456;
+  sim.in.wxcons[1] = -1.5f;
+  OUTPUT(sim);
+  EXPECT_DOUBLE_EQ(sim.out.prcntatkd, 25);
+  sim.season.harvest = false;
+  sim.plant.fruNum = 0;  // no fruit: no share attacked
+  OUTPUT(sim);
+  EXPECT_EQ(sim.out.prcntatkd, 0);
+  sim.in.Daily = false;  // the daily file off: no row
+  OUTPUT(sim);
+  ASSERT_TRUE(sim.files.dailyfile.Close());
+  const std::string text = ReadFile(dir_ / "daily.txt");
+  EXPECT_EQ(text,
+            "11\t2\t2004\t307\t  2345.7\t12\t 1.25000000000000E+0002\t 0.00000000000000E+0000\t0\t"
+            "0.0\t4.00\t0.0\t0.0\t0.0\t0.0\t0.0\t0.0\t0.0\t1000\t0.0\t123.4\t0.46\t1.00\t"
+            "-1.500\t0.00\t0.00\t0.00\t25.00\r\n"
+            "11\t2\t2004\t307\t  2345.7\t12\t 1.25000000000000E+0002\t 0.00000000000000E+0000\t0\t"
+            "0.0\t0.00\t0.0\t0.0\t0.0\t0.0\t0.0\t0.0\t0.0\t0\t0.0\t123.4\t0.46\t1.00\t"
+            "-1.500\t0.00\t0.00\t0.00\t0.00\r\n");
+}
+
+TEST_F(OutputFileTest, TreeConsoleTableHasItsHeadingOnDayOneAndEveryTwentiethDay) {
+  NullLog log;
+  Simulation sim(log);
+  OutputFile console;
+  ASSERT_TRUE(console.Create((dir_ / "console.txt").string()));
+  sim.in.outscreen = true;
+  sim.drv.dy = 5;
+  sim.drv.mo = 1;
+  sim.season.PlantDDSum = 3;
+  sim.plant.leafNum = 250000;
+  sim.plant.sdveg = 1;
+  sim.plant.sdfru = 0.5;
+  for (int32_t jday : {1, 2, 40}) {
+    sim.drv.jday = jday;
+    DM_OUTPUT(sim, console);
+  }
+  sim.in.outscreen = false;
+  DM_OUTPUT(sim, console);
+  ASSERT_TRUE(console.Close());
+  const std::string heading =
+      "\n date    gdd   leafnbr leafwgt shoots  roots L  fruit    res    sdveg   sdfru  \n" +
+      std::string(79, '-') + "\n";
+  const std::string line =
+      " 5  1     3.0250000.0     0.0     0.0     0.0     0.0     0.0    1.00    0.50\n";
+  EXPECT_EQ(ReadFile(dir_ / "console.txt"), heading + line + line + heading + line);
+}
+
+TEST_F(OutputFileTest, MiteConsoleTableCountsThePassDays) {
+  OutputFile console;
+  ASSERT_TRUE(console.Create((dir_ / "mites.txt").string()));
+  MiteTableRow row;
+  row.dy = 12;
+  row.mo = 4;
+  row.gddA = 123.45;
+  row.sdmean = 0.876;
+  row.winterEggs = 1000.4;
+  row.mobiles = 2.6;
+  row.modelday = 20;  // every 20th day of the pass, whatever the day of the year
+  MiteOutput(console, true, row);
+  row.modelday = 21;
+  MiteOutput(console, true, row);
+  MiteOutput(console, false, row);
+  ASSERT_TRUE(console.Close());
+  const std::string heading =
+      "\n date   ddtA   sdmean wi.eggs   eggs   juven  adults  mobiles m'days \n" +
+      std::string(69, '-') + "\n";
+  const std::string line =
+      "12  4   123.5    0.88    1000       0       0       0       3       0\n";
+  EXPECT_EQ(ReadFile(dir_ / "mites.txt"), heading + line + line);
 }
 
 }  // namespace

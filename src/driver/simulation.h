@@ -3,6 +3,9 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "driver/run_files.h"
+#include "driver/season_events.h"
+#include "output/daily_output.h"
 #include "pests/coccinellid.h"
 #include "pests/mite_predators.h"
 #include "pests/mites.h"
@@ -40,6 +43,9 @@ struct Simulation {
   ScaleState olivescale, oleanderscale;
   ScaleParasitoidState oliveparas, oleanderparas;
   CoccState cocc;
+  HarvestSnapshot harvestSave;  // the tree on the harvest day, for the GIS and summary rows
+  DailyOutputState out;
+  RunFiles files;  // the daily file, the GIS list file and the console
 };
 
 }  // namespace olive

@@ -22,7 +22,7 @@ bool OutputFile::Open(const std::string& name, const char* mode) {
   errno = 0;
   stream_ = std::fopen(name.c_str(), mode);
   if (stream_ == nullptr) {
-    Fail(errno != 0 ? errno : EIO);
+    error_ = errno != 0 ? errno : EIO;  // nothing was written: not a write failure
     return false;
   }
   // The class keeps its own buffer; the stream passes blocks straight to the system.

@@ -17,7 +17,8 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Creates the file, or truncates it when it exists. False when it cannot be opened.
+  // Creates the file, or truncates it when it exists. False when it cannot be opened (Error()
+  // then tells why; the file stays closed and Failed() false).
   bool Create(const std::string& name);
   // Opens the file for appending, creating it when absent. False when it cannot be opened.
   bool Append(const std::string& name);
@@ -32,8 +33,9 @@ class OutputFile {
   bool Close();
 
   bool IsOpen() const { return stream_ != nullptr; }
+  // True once text handed to the file could not be written.
   bool Failed() const { return failed_; }
-  // The system's error number of the first failure (0 when none).
+  // The system's error number of the failed open or of the first failed write (0 when none).
   int Error() const { return error_; }
   const std::string& Name() const { return name_; }
   // "<name>: <system message>" for the first failure.

@@ -1,0 +1,76 @@
+#include "driver/init1.h"
+
+#include <cerrno>
+
+#include "driver/simulation.h"
+#include "output/daily_output.h"
+#include "output/error_log.h"
+#include "plant/nitrogen.h"
+#include "plant/plant_init.h"
+#include "soil/water.h"
+#include "toolkit/modutils.h"
+
+namespace olive {
+namespace {
+
+// Creates the daily file and writes its two header lines. The file of an earlier pass of the
+// run is closed first.
+bool OpenDailyFile(Simulation& sim) {
+  OutputFile& f = sim.files.dailyfile;
+  if (f.IsOpen() && !CloseOutput(sim.files, f, sim.log)) return false;
+  if (!f.Create((sim.files.workdir / kDailyFileName).string())) {
+    // The file is held by another process.
+    if (f.Error() == EBUSY || f.Error() == ETXTBSY) {
+      sim.files.console.Write("Dailyfile already open .\n");
+    }
+    ReportError(sim.log, "Can not open: OliveDaily.txt");
+    sim.log.RunOk = false;
+    return false;
+  }
+  WriteDailyHeader(f, sim.in, LocalDateTimeText());
+  return true;
+}
+
+}  // namespace
+
+void INIT1(Simulation& sim) {
+  if (sim.in.Daily && !OpenDailyFile(sim)) return;
+
+  SeasonState& s = sim.season;
+  s.PlantDD = s.PlantDDSum = s.PlantddbSum = 0;
+  s.PlantddTot = 0;
+  s.FruGrowDD = 0;
+  s.BloomChillHourDegrees = s.BloomChillHourDegreesSave = 0;
+  s.PlantFreezeDD = s.PlantKillDD = s.PlantDamageDD = 0;
+  s.bloomday = 0;
+  s.PlantHasFrozen = false;
+
+  ResetNitro(sim.nitro);  // ratios 1 and leaf N 4 %: the mites read them without the N option
+  InitPlant(sim.plant, sim.in, sim.log);
+  s.budburst = s.blooming = s.BloomInit = s.harvest = false;
+  s.jdayHarvest = 0;
+  s.TimetoBloom = 0;
+
+  // The olive fly's set-up goes here (OliveFlySetup, then OliveFlyInit, when OliveFlyInRun).
+
+  // Names of new GIS files are appended to the list; a list that cannot be opened stays closed.
+  sim.files.gisfilesListfile.Append((sim.files.workdir / kGisFilesListName).string());
+
+  if (sim.in.nitro) INITRO(sim.log, sim.nitro, sim.plant, sim.in);
+  waterinit(sim.water);
+
+  // The GIS output dates of the pass are counted from here (GisFileIndex := 0, next := 0); the
+  // scales' survivals from the coccinellid and the parasitoids' from predation start at 1.
+  // Each active submodel's set-up goes here, in this order: InitMites (mite), GWssInit (GWss),
+  // OleanderScaleSetup (OleanderScale), OliveScaleSetup (OliveScale), OleanderParasetup (ed or
+  // Achilensis), OliveScaleParaSetup (AMaculicornis or Cutilis), Coccsetup (CoccInRun),
+  // predsetup (PredIn); then every pest's output sums to 0.
+
+  sim.spray.spraylevel = 0;
+  sim.plant.TotShed = 0;
+  sim.spray.simsprays = sim.in.simspraysin;
+  sim.spray.LinearPredEffect = 1;
+  // The sprays' set-up goes here: sprayinit, when simsprays.
+}
+
+}  // namespace olive
