@@ -40,10 +40,11 @@ void LivingOrchard(Simulation& sim) {
   Wratio(w, sim.today, plant.LAI, w.transpire, w.wdemand, w.wsd);
   Demand(plant, in, sim.today, sim.season);
   Supply(plant, in, sim.today);
-  // The sap feeders take their share of PhotoSynthate and reserveTot before the tree allocates
-  // it: sharpshooter (GWssMod, when GWss and budburst and PlantDDSum > 100), olive scale
-  // (OliveScaleMod), oleander scale (OleanderScaleMod), then the coccinellid (Coccmod), which
-  // eats scales and their parasitoids.
+  // The sap feeders take their share of PhotoSynthate and reserveTot before the tree allocates it.
+  // Sharpshooter: GWssMod, when GWss and budburst and PlantDDSum > 100.
+  // Olive scale: OliveScaleMod, when OliveScale (reads yesterday's parasitism and predation).
+  // Oleander scale: OleanderScaleMod, when OleanderScale.
+  // Coccinellid: Coccmod, when CoccInRun; eats the scales and their parasitoids.
   Ratios(plant, sim.season);
   if (in.nitro) {
     N_DEMAND(sim.nitro, plant, sim.season);
@@ -53,13 +54,15 @@ void LivingOrchard(Simulation& sim) {
   Growth(plant, sim.nitro, in, sim.today, sim.season);
   PruningStep(sim);
   if (in.nitro) SOILNITRO(sim.nitro, in, sim.season, sim.drv.modelday);
-  // The pests that do not feed on sap run after growth, in this order: spider mites (MiteModel,
-  // when mite, then its console line MiteOutput); the predators' latch (GoPred := true once
-  // PredIn and MiteTotWgt > MiteWgtPredStart) and MitePred when GoPred; the scale parasitoids
-  // (OliveScaleParas when AMaculicornis or Cutilis, OleanderParas when Achilensis or ed), which
-  // hand the scales tomorrow's parasitism; the olive fly (OliveFlyModel, when OliveFlyInRun and
-  // burstpnt < PlantDDSum); last the sprays (when simsprays and any of OliveFlyInRun, mite,
-  // OliveScale, OleanderScale, GWss), whose level the populations use tomorrow.
+  // Spider mites: MiteModel, when mite; then its console line, MiteOutput.
+  // Mite predators: GoPred := true once PredIn and MiteTotWgt > MiteWgtPredStart (a latch that
+  // never opens again); then MitePred, when GoPred.
+  // Olive-scale parasitoids: OliveScaleParas, when AMaculicornis or Cutilis; they hand the scale
+  // tomorrow's parasitism.
+  // Oleander-scale parasitoids: OleanderParas, when Achilensis or ed.
+  // Olive fly: OliveFlyModel, when OliveFlyInRun and burstpnt < PlantDDSum.
+  // Sprays, last: sprays, when simsprays and any of OliveFlyInRun, mite, OliveScale,
+  // OleanderScale, GWss; the populations apply its level tomorrow.
 }
 
 // A GIS output date with output: GIS row, summary row, and the restart of the period sums.

@@ -59,12 +59,20 @@ void INIT1(Simulation& sim) {
   if (sim.in.nitro) INITRO(sim.log, sim.nitro, sim.plant, sim.in);
   waterinit(sim.water);
 
-  // The GIS output dates of the pass are counted from here (GisFileIndex := 0, next := 0); the
-  // scales' survivals from the coccinellid and the parasitoids' from predation start at 1.
-  // Each active submodel's set-up goes here, in this order: InitMites (mite), GWssInit (GWss),
-  // OleanderScaleSetup (OleanderScale), OliveScaleSetup (OliveScale), OleanderParasetup (ed or
-  // Achilensis), OliveScaleParaSetup (AMaculicornis or Cutilis), Coccsetup (CoccInRun),
-  // predsetup (PredIn); then every pest's output sums to 0.
+  // GIS output dates: GisFileIndex := 0 and next := 0 with the GIS writer.
+  // Survivals from the coccinellid (OliveScaleCocclx, OleanderCocclx) and those of the
+  // parasitoids' first stages (lxAchilensis1, lxEd1, lxAMaculicornis1, lxCutilis1) start at 1:
+  // their states' defaults, restored by StartPass.
+  // Each active submodel's set-up, in this order:
+  // Spider mites: InitMites, when mite.
+  // Sharpshooter: GWssInit, when GWss.
+  // Oleander scale: OleanderScaleSetup, when OleanderScale.
+  // Olive scale: OliveScaleSetup, when OliveScale.
+  // Oleander-scale parasitoids: OleanderParasetup, when ed or Achilensis.
+  // Olive-scale parasitoids: OliveScaleParaSetup, when AMaculicornis or Cutilis.
+  // Coccinellid: Coccsetup, when CoccInRun.
+  // Mite predators: predsetup, when PredIn.
+  // Then every pest's output sums to 0 (the pass started them at 0 in StartPass).
 
   sim.spray.spraylevel = 0;
   sim.plant.TotShed = 0;

@@ -26,10 +26,13 @@ void InitAgain(Simulation& sim) {
 
 void ResetSums(Simulation& sim) {
   sim.drv.PrecipYearSum = 0;
-  // Each pest's period sums are cleared here behind its switch, in this order: spider mites and
-  // their predators (mite), sharpshooter (GWss; GWssDDaTotSum is not cleared), olive scale
-  // (OliveScale), its parasitoids (AMaculicornis, Cutilis), oleander scale (OleanderScale), its
-  // parasitoids (Achilensis, ed), coccinellid (CoccInRun), olive fly (OliveFlyInRun).
+  // Each pest's period sums restart here, behind its switch:
+  // Spider mites and their predators, when mite.
+  // Sharpshooter, when GWss (GWssDDaTotSum is not cleared).
+  // Olive scale, when OliveScale; its parasitoids, when AMaculicornis and when Cutilis.
+  // Oleander scale, when OleanderScale; its parasitoids, when Achilensis and when ed.
+  // Coccinellid, when CoccInRun.
+  // Olive fly, when OliveFlyInRun.
 }
 
 }  // namespace olive

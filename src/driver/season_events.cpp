@@ -99,10 +99,13 @@ void SaveHarvestValues(Simulation& sim) {
     h.rLeafN30Save = n.rleafN[30];
     h.NsdtotSave = n.Nsdtot;
   }
-  // Each pest's period sums join the snapshot here, behind its switch, in this order:
-  // spider mites and their predators (mite), sharpshooter (GWss), olive scale (OliveScale) with
-  // its parasitoids, oleander scale (OleanderScale) with its parasitoids, coccinellid
-  // (CoccInRun), olive fly (OliveFlyInRun).
+  // Each pest's period sums join the snapshot here, behind its switch:
+  // Spider mites and their predators, when mite.
+  // Sharpshooter, when GWss.
+  // Olive scale, when OliveScale; inside it its parasitoids, when AMaculicornis and Cutilis.
+  // Oleander scale, when OleanderScale; inside it its parasitoids, when Achilensis and ed.
+  // Coccinellid, when CoccInRun.
+  // Olive fly, when OliveFlyInRun.
   if (sim.season.BloomChillHourDegrees > 0) {
     sim.season.BloomChillHourDegreesSave = sim.season.BloomChillHourDegrees;
   }
@@ -126,11 +129,13 @@ void FreezePlant(Simulation& sim) {
   FreezePlantState(sim.plant);
   FreezeNitro(sim.nitro);
   sim.spray.spraylevel = 0;
-  // Each pest living on the tree is zeroed here, in this order, when its submodel is part of the
-  // day loop: coccinellid (stages, weights, embryos and output sums); olive fly
-  // (immatures, pupae, adults, attacked fruit and day sums); spider mites and their predators
-  // (stages and output sums); sharpshooter (stages, sums, degree-days, supply/demand);
-  // olive scale and its parasitoids; oleander scale and its parasitoids.
+  // Each pest living on the tree dies with it, in this order:
+  // Coccinellid: stages, weights, embryos and output sums.
+  // Olive fly: immatures, pupae, adults, attacked fruit and day sums.
+  // Spider mites and their predators: stages and output sums.
+  // Sharpshooter: stages, sums, degree-days and supply/demand.
+  // Olive scale and its parasitoids: stages, adults, embryos, supply/demand and sums.
+  // Oleander scale and its parasitoids: the same.
 }
 
 }  // namespace olive
