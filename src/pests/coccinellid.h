@@ -73,6 +73,8 @@ struct CoccState {
 
   // Running sums between output dates.
   double CoccEgnmSum = 0, CoccLarNSum = 0, CoccPupNmSum = 0, CoccAdnmSum = 0;
+  double CoccEgnmSave = 0, CoccLarNSave = 0, CoccPupNmSave = 0,
+         CoccAdnmSave = 0;  // sums at harvest
 };
 
 // Set-up of a pass.

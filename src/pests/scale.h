@@ -127,6 +127,9 @@ struct ScaleState {
   // Running sums of the stage numbers between output dates: nSum[1..4], AdultsSum.
   std::array<double, 5> nSum{};
   double AdultsSum = 0;
+  // Their values at harvest, reported on the next output date.
+  std::array<double, 5> nSave{};
+  double AdultsSave = 0;
 };
 
 // Set-up: life table, windows and the initial trace population.

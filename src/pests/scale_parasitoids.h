@@ -157,7 +157,8 @@ struct ParaSpeciesState {
 
   double lx1 = 1;  // survival of the first stage from the coccinellid
 
-  std::array<double, 4> NumSum{};  // running sums of Num[1..3] between output dates
+  std::array<double, 4> NumSum{};   // running sums of Num[1..3] between output dates
+  std::array<double, 4> NumSave{};  // NumSum at harvest
 };
 
 struct ScaleParasitoidState {
