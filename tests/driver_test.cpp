@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -270,6 +271,25 @@ TEST(ExampleStation, TenYearsHaveNoNaNOrInfinity) {
       }
     }
     EXPECT_EQ(ReadText(dir / "errorlog"), "");
+  }
+}
+
+TEST(ExampleStation, TenYearsWithEveryPestAndSpraysRunCleanly) {
+  RunDir dir;
+  UseExampleWeather(dir);
+  std::map<int, std::string> on;
+  // nitro, mites, predators, sharpshooter, both scales and their parasitoids, coccinellid, olive
+  // fly, sprays against mites and the olive fly
+  for (int line : {31, 43, 59, 64, 70, 76, 79, 83, 89, 92, 96, 101, 112, 115}) {
+    on[line] = "T\tswitched on by the test";
+  }
+  ASSERT_EQ(RunIn(dir, ExampleSetup(on), "1/1/2001", "12/31/2010"), kExitOk);
+  EXPECT_EQ(ReadText(dir / "errorlog"), "");
+  const DailyFile d = ReadDaily(dir / "OliveDaily.txt");
+  ASSERT_EQ(d.rows.size(), 3652u);
+  for (size_t r = 0; r < d.rows.size(); ++r) {
+    ASSERT_EQ(d.rows[r].size(), d.names.size());
+    for (const std::string& field : d.rows[r]) ASSERT_TRUE(std::isfinite(std::stod(field)));
   }
 }
 

@@ -3,6 +3,7 @@
 #include "driver/resets.h"
 #include "driver/season_events.h"
 #include "driver/simulation.h"
+#include "driver/submodels.h"
 #include "output/daily_output.h"
 #include "plant/nitrogen.h"
 #include "plant/olive_bio.h"
@@ -27,6 +28,18 @@ void PruningStep(Simulation& sim) {
   }
 }
 
+// The spider mites' console lines: the notice of the season's first hatch, then the day's line.
+void MiteConsole(Simulation& sim, bool hatchedBefore) {
+  if (!sim.in.outscreen) return;
+  const MiteState& m = sim.mites;
+  if (m.start && !hatchedBefore) {
+    sim.files.console.Write("                           FIRST WINTER EGGS HATCHED\n");
+  }
+  MiteOutput(sim.files.console, sim.in.outscreen,
+             MiteTableRow{sim.drv.modelday, sim.drv.dy, sim.drv.mo, m.gddA, m.sdmean, m.winterEggs,
+                          m.MiteEggs, m.juveniles, m.MiteAdults, m.mobiles, m.mitedays});
+}
+
 // Everything that happens only while the orchard lives.
 void LivingOrchard(Simulation& sim) {
   const Inputs& in = sim.in;
@@ -40,11 +53,9 @@ void LivingOrchard(Simulation& sim) {
   Wratio(w, sim.today, plant.LAI, w.transpire, w.wdemand, w.wsd);
   Demand(plant, in, sim.today, sim.season);
   Supply(plant, in, sim.today);
-  // The sap feeders take their share of PhotoSynthate and reserveTot before the tree allocates it.
-  // Sharpshooter: GWssMod, when GWss and budburst and PlantDDSum > 100.
-  // Olive scale: OliveScaleMod, when OliveScale (reads yesterday's parasitism and predation).
-  // Oleander scale: OleanderScaleMod, when OleanderScale.
-  // Coccinellid: Coccmod, when CoccInRun; eats the scales and their parasitoids.
+  // The sap feeders (sharpshooter, scales, coccinellid) take their share of PhotoSynthate and
+  // reserveTot before the tree allocates it.
+  SapFeeders(sim);
   Ratios(plant, sim.season);
   if (in.nitro) {
     N_DEMAND(sim.nitro, plant, sim.season);
@@ -54,15 +65,12 @@ void LivingOrchard(Simulation& sim) {
   Growth(plant, sim.nitro, in, sim.today, sim.season);
   PruningStep(sim);
   if (in.nitro) SOILNITRO(sim.nitro, in, sim.season, sim.drv.modelday);
-  // Spider mites: MiteModel, when mite; then its console line, MiteOutput.
-  // Mite predators: GoPred := true once PredIn and MiteTotWgt > MiteWgtPredStart (a latch that
-  // never opens again); then MitePred, when GoPred.
-  // Olive-scale parasitoids: OliveScaleParas, when AMaculicornis or Cutilis; they hand the scale
-  // tomorrow's parasitism.
-  // Oleander-scale parasitoids: OleanderParas, when Achilensis or ed.
-  // Olive fly: OliveFlyModel, when OliveFlyInRun and burstpnt < PlantDDSum.
-  // Sprays, last: sprays, when simsprays and any of OliveFlyInRun, mite, OliveScale,
-  // OleanderScale, GWss; the populations apply its level tomorrow.
+  // Spider mites, mite predators (behind the GoPred latch), scale parasitoids (they hand the
+  // scales tomorrow's parasitism), olive fly, and last the sprays, whose level the populations
+  // apply tomorrow.
+  const bool hatched = sim.mites.start;
+  PestsAfterGrowth(sim);
+  if (in.mite) MiteConsole(sim, hatched);
 }
 
 // A GIS output date with output: GIS row, summary row, and the restart of the period sums.

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "driver/simulation.h"
+#include "driver/submodels.h"
 #include "output/daily_output.h"
 #include "output/error_log.h"
 #include "plant/nitrogen.h"
@@ -51,7 +52,7 @@ void INIT1(Simulation& sim) {
   s.jdayHarvest = 0;
   s.TimetoBloom = 0;
 
-  // The olive fly's set-up goes here (OliveFlySetup, then OliveFlyInit, when OliveFlyInRun).
+  SetUpFly(sim);  // the fly's attacked fruit start from the tree's fruit
 
   // Names of new GIS files are appended to the list; a list that cannot be opened stays closed.
   sim.files.gisfilesListfile.Append((sim.files.workdir / kGisFilesListName).string());
@@ -60,25 +61,9 @@ void INIT1(Simulation& sim) {
   waterinit(sim.water);
 
   // GIS output dates: GisFileIndex := 0 and next := 0 with the GIS writer.
-  // Survivals from the coccinellid (OliveScaleCocclx, OleanderCocclx) and those of the
-  // parasitoids' first stages (lxAchilensis1, lxEd1, lxAMaculicornis1, lxCutilis1) start at 1:
-  // their states' defaults, restored by StartPass.
-  // Each active submodel's set-up, in this order:
-  // Spider mites: InitMites, when mite.
-  // Sharpshooter: GWssInit, when GWss.
-  // Oleander scale: OleanderScaleSetup, when OleanderScale.
-  // Olive scale: OliveScaleSetup, when OliveScale.
-  // Oleander-scale parasitoids: OleanderParasetup, when ed or Achilensis.
-  // Olive-scale parasitoids: OliveScaleParaSetup, when AMaculicornis or Cutilis.
-  // Coccinellid: Coccsetup, when CoccInRun.
-  // Mite predators: predsetup, when PredIn.
-  // Then every pest's output sums to 0 (the pass started them at 0 in StartPass).
-
-  sim.spray.spraylevel = 0;
-  sim.plant.TotShed = 0;
-  sim.spray.simsprays = sim.in.simspraysin;
-  sim.spray.LinearPredEffect = 1;
-  // The sprays' set-up goes here: sprayinit, when simsprays.
+  // The other pests' set-ups, their output sums to zero, no spray residue and the season's sprays
+  // armed (simsprays, StopSprayDate, LinearPredEffect, sprayinit); TotShed := 0.
+  SetUpPests(sim);
 }
 
 }  // namespace olive

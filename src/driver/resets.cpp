@@ -1,6 +1,8 @@
 #include "driver/resets.h"
 
 #include "driver/simulation.h"
+#include "driver/submodels.h"
+#include "pests/sprays.h"
 
 namespace olive {
 
@@ -21,18 +23,12 @@ void InitAgain(Simulation& sim) {
   s.bloomday = 0;
   sim.spray.simsprays = sim.in.simspraysin;
   sim.spray.LinearPredEffect = 1;
-  // The sprays' season starts here: sprayinit, when simsprays.
+  if (sim.spray.simsprays) sprayinit(sim.spray, sim.in);
 }
 
 void ResetSums(Simulation& sim) {
   sim.drv.PrecipYearSum = 0;
-  // Each pest's period sums restart here, behind its switch:
-  // Spider mites and their predators, when mite.
-  // Sharpshooter, when GWss (GWssDDaTotSum is not cleared).
-  // Olive scale, when OliveScale; its parasitoids, when AMaculicornis and when Cutilis.
-  // Oleander scale, when OleanderScale; its parasitoids, when Achilensis and when ed.
-  // Coccinellid, when CoccInRun.
-  // Olive fly, when OliveFlyInRun.
+  ResetPestSums(sim);  // each active pest's period sums (not GWssDDaTotSum)
 }
 
 }  // namespace olive

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "driver/simulation.h"
+#include "driver/submodels.h"
 #include "plant/olive_bio.h"
 #include "plant/plant_init.h"
 
@@ -99,13 +100,7 @@ void SaveHarvestValues(Simulation& sim) {
     h.rLeafN30Save = n.rleafN[30];
     h.NsdtotSave = n.Nsdtot;
   }
-  // Each pest's period sums join the snapshot here, behind its switch:
-  // Spider mites and their predators, when mite.
-  // Sharpshooter, when GWss.
-  // Olive scale, when OliveScale; inside it its parasitoids, when AMaculicornis and Cutilis.
-  // Oleander scale, when OleanderScale; inside it its parasitoids, when Achilensis and ed.
-  // Coccinellid, when CoccInRun.
-  // Olive fly, when OliveFlyInRun.
+  SavePestHarvestValues(sim);
   if (sim.season.BloomChillHourDegrees > 0) {
     sim.season.BloomChillHourDegreesSave = sim.season.BloomChillHourDegrees;
   }
@@ -128,14 +123,7 @@ void FreezePlant(Simulation& sim) {
   FreezeSeason(sim.season);
   FreezePlantState(sim.plant);
   FreezeNitro(sim.nitro);
-  sim.spray.spraylevel = 0;
-  // Each pest living on the tree dies with it, in this order:
-  // Coccinellid: stages, weights, embryos and output sums.
-  // Olive fly: immatures, pupae, adults, attacked fruit and day sums.
-  // Spider mites and their predators: stages and output sums.
-  // Sharpshooter: stages, sums, degree-days and supply/demand.
-  // Olive scale and its parasitoids: stages, adults, embryos, supply/demand and sums.
-  // Oleander scale and its parasitoids: the same.
+  FreezePests(sim);  // the spray level and every pest living on the tree
 }
 
 }  // namespace olive
