@@ -1,48 +1,140 @@
 #include "driver/run.h"
 
-#include <iostream>
+#include <cstdio>
 #include <memory>
-#include <string>
-#include <vector>
 
+#include "driver/day_loop.h"
+#include "driver/init1.h"
 #include "driver/read_inputs.h"
 #include "driver/simulation.h"
 #include "output/error_log.h"
-#include "toolkit/modutils.h"
+#include "soil/soil_water_table.h"
 #include "weather/readwx.h"
 
 namespace olive {
+namespace {
 
-int RunOlive(int argc, char** argv) {
+// The day loop of one pass; false when the run must end (RunOk cleared by an error or a failed
+// write).
+bool RunDays(Simulation& sim) {
+  for (uint16_t iday = 1; iday <= sim.drv.ndays && iday != 0; ++iday) {
+    RunDay(sim, iday);
+    CheckAllOutputs(sim.files, sim.log);
+    if (!sim.log.RunOk) return false;
+  }
+  return true;
+}
+
+// The end of the run: the end-of-run GIS row, then the files are closed.
+void EndSequence(Simulation& sim, bool inputsRead) {
+  if (inputsRead && sim.in.GisOutputTarget == 1) {
+    sim.drv.DoEndFile = true;
+    // The end-of-run GIS row goes here: OpenGisFile("Olive"), GisOutput.
+  }
+  CloseOutput(sim.files, sim.files.dailyfile, sim.log);
+  CloseOutput(sim.files, sim.files.gisfilesListfile, sim.log);
+  CloseOutput(sim.files, sim.files.console, sim.log);
+}
+
+}  // namespace
+
+void StartPass(Simulation& sim, const DriverState& atInputs) {
+  const bool GoPred = sim.drv.GoPred;
+  sim.drv = atInputs;
+  sim.drv.GoPred = GoPred;
+  sim.drv.modelyear = sim.in.FirstYear;
+  sim.today = DayWeather{};
+  sim.season = SeasonState{};
+  sim.plant = PlantState{};
+  sim.water = WaterState{};
+  sim.water.SoilwIn = sim.in.SoilwIn;  // the table's row replaces them when the station is found
+  sim.water.SoilwMaxIn = sim.in.SoilwMaxIn;
+  sim.water.pwpin = sim.in.pwpin;
+  sim.nitro = NitroState{};
+  sim.mites = MiteState{};
+  sim.preds = PredState{};
+  sim.fly = FlyState{};
+  sim.gwss = GWssState{};
+  sim.spray = SprayState{};
+  sim.spray.simsprays = sim.in.simspraysin;
+  sim.spray.StopSprayDate = sim.in.StopSprayDate;  // the start date plus DaysToSprayStopDate
+  sim.olivescale = ScaleState{};
+  sim.oleanderscale = ScaleState{};
+  sim.oliveparas = ScaleParasitoidState{};
+  sim.oleanderparas = ScaleParasitoidState{};
+  sim.cocc = CoccState{};
+  sim.harvestSave = HarvestSnapshot{};
+  sim.out.prcntatkd = 0;
+}
+
+bool PreparePass(Simulation& sim, const DriverState& atInputs) {
+  StartPass(sim, atInputs);
+  GetSoilWaterConditions(sim.log, sim.in.wxstation, sim.water, sim.drv.SoilWaterOk,
+                         sim.files.workdir);
+  if (!sim.log.RunOk) return false;
+  sim.drv.PruneToday = false;
+  WxPeriod period{sim.drv.modelStartDate, sim.drv.ModelEndDate, sim.drv.ndays};
+  readwx(sim.log, sim.in.WxFilename, period, sim.in.wxcons, sim.wx);
+  if (!sim.log.RunOk) return false;
+  sim.drv.ndays = period.ndays;
+  INIT1(sim);
+  if (!sim.log.RunOk) return false;
+  sim.drv.PrecipYearSum = 0;
+  sim.drv.jday = sim.drv.jdayStart;
+  sim.drv.YearLength = YearLengthOf(sim.drv.modelyear);
+  return true;
+}
+
+int RunPasses(Simulation& sim) {
+  const DriverState atInputs = sim.drv;
+  // The station's row is recorded after the first pass, so a second pass finds it; the bound
+  // guards the loop against a table that does not give the row back.
+  for (int pass = 1; pass <= 2; ++pass) {
+    if (!PreparePass(sim, atInputs) || !RunDays(sim)) return pass;
+    if (sim.drv.SoilWaterOk) {
+      if (sim.in.Daily) CloseOutput(sim.files, sim.files.dailyfile, sim.log);
+      return pass;
+    }
+    if (!GenerateSoilwater(sim.log, sim.in.wxstation, sim.water, sim.files.workdir)) return pass;
+  }
+  ReportError(sim.log, "Station " + sim.in.wxstation +
+                           " still missing from lut\\OliveSoilWater.txt after it was recorded.");
+  sim.log.RunOk = false;
+  return 2;
+}
+
+int RunOlive(const std::vector<std::string>& args, const std::filesystem::path& workdir) {
   // Start-up: the error log, shared by all runs in the working directory.
-  ErrorLog log("errorlog");
+  ErrorLog log((workdir / "errorlog").string());
   if (!log.IsOpen()) {
-    std::cerr << "olive: cannot open or create the error log \"" << log.Path() << "\"\n";
+    std::fprintf(stderr, "olive: cannot open or create the error log \"%s\"\n", log.Path().c_str());
     return kExitErrorLogFailed;
   }
-
+  auto sim = std::make_unique<Simulation>(log);
+  sim->files.workdir = workdir;
+  sim->files.console.Attach(stdout, "standard output");
   int code = kExitOk;
   try {
-    auto sim = std::make_unique<Simulation>(log);
-    log.RunOk = true;
-    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
-    ReadInputs(log, args, DiskFiles(), sim->in, sim->drv, sim->rng);
-
-    // The pass: the weather of the whole pass is loaded before the first day.
-    if (log.RunOk) {
-      WxPeriod period{sim->drv.modelStartDate, sim->drv.ModelEndDate, sim->drv.ndays};
-      readwx(log, sim->in.WxFilename, period, sim->in.wxcons, sim->wx);
-      sim->drv.ndays = period.ndays;
-    }
+    DiskFiles files;
+    ReadInputs(log, args, files, sim->in, sim->drv, sim->rng);
+    const bool inputsRead = log.RunOk;
+    if (inputsRead) RunPasses(*sim);
+    EndSequence(*sim, inputsRead);
   } catch (const AsinDomainError&) {
     code = kExitAsinDomain;
   }
-
+  if (sim->files.WriteFailed) code = kExitWriteFailed;
   if (log.WriteFailed()) {
-    std::cerr << "olive: writing to the error log \"" << log.Path() << "\" failed\n";
-    return kExitErrorLogFailed;
+    std::fprintf(stderr, "olive: writing to the error log \"%s\" failed\n", log.Path().c_str());
+    code = kExitErrorLogFailed;
   }
   return code;
+}
+
+int RunOlive(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  return RunOlive(args);
 }
 
 }  // namespace olive

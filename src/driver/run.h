@@ -1,15 +1,42 @@
 #pragma once
-// The olive executable's run: error log, inputs, passes over the dates, end sequence.
+// One run of the simulator: one weather station from the start date to the end date of the
+// command line. The run opens the error log, reads the command line and the setup file, makes one
+// pass over the dates (two when the station is new to the soil-water table: a first pass without
+// output records the station's soil water), and ends by closing its files.
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace olive {
+
+struct Simulation;
+struct DriverState;
 
 // Process exit codes.
 inline constexpr int kExitOk = 0;          // a normal end, also when an input error ended the run
 inline constexpr int kExitAsinDomain = 1;  // Asin met an argument outside [-1, 1]
 inline constexpr int kExitErrorLogFailed = 2;  // the error log could not be opened or written
+inline constexpr int kExitWriteFailed = 3;     // an output file could not be written
 
-// Runs one simulation from the command line (argv[1..9]) in the working directory and returns
-// the process exit code.
+// Runs the simulator with the command line's parameters (the program's arguments after its
+// name). The error log, the output files and the soil-water table are in workdir; the setup and
+// weather file names are taken as given. Returns the process's exit code.
+int RunOlive(const std::vector<std::string>& args, const std::filesystem::path& workdir = ".");
 int RunOlive(int argc, char** argv);
+
+// The passes of a run whose inputs have been read: each pass looks the station up in the
+// soil-water table, reads the weather, initialises the model and runs the days. A station missing
+// from the table gets a pass without output, its table row, and a repeated pass with output.
+// Returns the number of passes begun.
+int RunPasses(Simulation& sim);
+
+// The start of a pass: the station's soil water from the table, the weather of the pass, the
+// initial state and the first day's calendar. False when the run must end (RunOk cleared).
+bool PreparePass(Simulation& sim, const DriverState& atInputs);
+
+// Puts every part of the state that a pass changes back to where the inputs left it, so that a
+// repeated pass starts exactly as the first: only the random sequence and the mite predators'
+// latch GoPred carry over.
+void StartPass(Simulation& sim, const DriverState& atInputs);
 
 }  // namespace olive

@@ -3,6 +3,9 @@
 // process: nothing here is global.
 #include "driver/calendar_state.h"
 #include "driver/inputs.h"
+#include "driver/run_files.h"
+#include "driver/season_events.h"
+#include "output/daily_output.h"
 #include "output/gis_output.h"
 #include "pests/coccinellid.h"
 #include "pests/mite_predators.h"
@@ -41,7 +44,10 @@ struct Simulation {
   ScaleState olivescale, oleanderscale;
   ScaleParasitoidState oliveparas, oleanderparas;
   CoccState cocc;
-  GisState gis;                 // GIS output dates of the pass and the current GIS file
+  HarvestSnapshot harvestSave;  // the tree on the harvest day, for the GIS and summary rows
+  DailyOutputState out;
+  RunFiles files;  // the daily file, the GIS list file and the console
+  GisState gis;    // GIS output dates of the pass and the current GIS file
 };
 
 }  // namespace olive

@@ -1,0 +1,31 @@
+#include "driver/run_files.h"
+
+#include <cstring>
+#include <string>
+
+namespace olive {
+
+bool CheckOutput(RunFiles& files, OutputFile& f, ErrorSink& log) {
+  if (!f.Failed()) return true;
+  if (!f.FailureReported()) {
+    ReportError(log, "Can not write: " + f.Name() + " (" + std::strerror(f.Error()) + ")");
+    f.SetFailureReported();
+  }
+  files.WriteFailed = true;
+  log.RunOk = false;
+  return false;
+}
+
+bool CloseOutput(RunFiles& files, OutputFile& f, ErrorSink& log) {
+  f.Close();
+  return CheckOutput(files, f, log);
+}
+
+bool CheckAllOutputs(RunFiles& files, ErrorSink& log) {
+  const bool daily = CheckOutput(files, files.dailyfile, log);
+  const bool list = CheckOutput(files, files.gisfilesListfile, log);
+  const bool console = CheckOutput(files, files.console, log);
+  return daily && list && console;
+}
+
+}  // namespace olive

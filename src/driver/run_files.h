@@ -1,0 +1,31 @@
+#pragma once
+// The output files that the driver opens and closes: the daily file, the list of GIS files and
+// the console. A failed write on any of them ends the run with a message in the error log and a
+// non-zero exit code.
+#include <filesystem>
+
+#include "output/output_file.h"
+#include "toolkit/error_sink.h"
+
+namespace olive {
+
+struct RunFiles {
+  std::filesystem::path workdir = ".";  // where the run's output files are written
+  OutputFile dailyfile;                 // "OliveDaily.txt"
+  OutputFile gisfilesListfile;          // "GisFilesList.txt"
+  OutputFile console;                   // standard output: the console tables
+  bool WriteFailed = false;             // an output file could not be written
+};
+
+inline constexpr const char* kDailyFileName = "OliveDaily.txt";
+inline constexpr const char* kGisFilesListName = "GisFilesList.txt";
+
+// When f has failed, reports "Can not write: <name> (<system message>)" once per failure,
+// clears RunOk and sets WriteFailed. True when f is sound.
+bool CheckOutput(RunFiles& files, OutputFile& f, ErrorSink& log);
+// Flushes and closes f, then checks it as above.
+bool CloseOutput(RunFiles& files, OutputFile& f, ErrorSink& log);
+// Checks every output file of the run.
+bool CheckAllOutputs(RunFiles& files, ErrorSink& log);
+
+}  // namespace olive
