@@ -8,32 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "output/number_format.h"
+
 namespace olive {
 
 struct Simulation;
 struct Inputs;
-
-// How a number is written: a whole number (fraction dropped), or fixed-point rounded to `decimals`
-// decimals (no decimal point for 0); right-aligned with blanks in at least `width` characters,
-// minimum width when 0. Negative values carry a leading "-"; a value that rounds to zero is
-// written without a sign.
-struct ColumnFormat {
-  bool whole = false;
-  int8_t decimals = 0;
-  int8_t width = 0;
-};
-
-inline constexpr ColumnFormat kWhole{true, 0, 0};
-inline constexpr ColumnFormat kDecimals0{false, 0, 0};
-inline constexpr ColumnFormat kDecimals1{false, 1, 0};
-inline constexpr ColumnFormat kDecimals2{false, 2, 0};
-inline constexpr ColumnFormat kDecimals3{false, 3, 0};
-inline constexpr ColumnFormat kDecimals4{false, 4, 0};
-inline constexpr ColumnFormat kWidth8Decimals1{false, 1, 8};
-
-// Appends v in format f, formatted with std::to_chars. Not-a-number and infinities are written as
-// "NaN", "Inf" and "-Inf".
-void AppendColumnNumber(std::string& out, double v, ColumnFormat f);
 
 // Which values a row reports.
 enum class RowSource : uint8_t {
@@ -57,7 +37,7 @@ inline constexpr std::string_view kRowModelName = "VudadIDE";
 // One source of a column: the value it reads and its format.
 struct ColumnCell {
   double (*value)(const Simulation&) = nullptr;
-  ColumnFormat format{};
+  NumberFormat format{};
 };
 
 // One column: its header text, and either a text field or a value for each source.
@@ -77,25 +57,25 @@ constexpr OutputColumn TextColumn(std::string_view name, TextField field) {
 }
 // A column with one source for every kind of row.
 constexpr OutputColumn OneSource(std::string_view name, double (*value)(const Simulation&),
-                                 ColumnFormat f) {
+                                 NumberFormat f) {
   return {name, TextField::None, {value, f}, {value, f}, {value, f}};
 }
 // A column whose harvest rows read the snapshot and whose other rows read the output day.
 constexpr OutputColumn CurrentOrHarvest(std::string_view name, double (*current)(const Simulation&),
-                                        double (*harvest)(const Simulation&), ColumnFormat f) {
+                                        double (*harvest)(const Simulation&), NumberFormat f) {
   return {name, TextField::None, {harvest, f}, {current, f}, {current, f}};
 }
 // A column with its three sources in the order harvest snapshot, period sums, output day.
 constexpr OutputColumn ThreeSources(std::string_view name, double (*harvest)(const Simulation&),
                                     double (*sums)(const Simulation&),
-                                    double (*current)(const Simulation&), ColumnFormat f) {
+                                    double (*current)(const Simulation&), NumberFormat f) {
   return {name, TextField::None, {harvest, f}, {sums, f}, {current, f}};
 }
 
 // A column whose harvest-snapshot rows use their own format.
 constexpr OutputColumn ThreeSources(std::string_view name, double (*harvest)(const Simulation&),
-                                    ColumnFormat harvestFormat, double (*sums)(const Simulation&),
-                                    double (*current)(const Simulation&), ColumnFormat f) {
+                                    NumberFormat harvestFormat, double (*sums)(const Simulation&),
+                                    double (*current)(const Simulation&), NumberFormat f) {
   return {name, TextField::None, {harvest, harvestFormat}, {sums, f}, {current, f}};
 }
 

@@ -4,7 +4,8 @@
 // that the runs over a region together give one table per date. The first output date of a pass
 // writes nothing. At the end of a run (naming scheme 1) one more row goes into "OUT00end.txt".
 // Each GIS file gets its header when it is created, and its name is then added to the list file
-// "GisFilesList.txt"; an existing file gets rows only.
+// "GisFilesList.txt"; an existing file gets rows only. A GIS file is opened, written and closed
+// within one output date, so the rows of every date are on disk as soon as the date is done.
 //
 // Row forms: the common part (weather file, place, dates, the tree's degree-days, fruit and bloom)
 // reports the output day, or the harvest snapshot when a harvest happened since the last output
@@ -15,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "output/append_file.h"
 #include "output/column_table.h"
+#include "output/output_file.h"
 #include "output/writer_context.h"
 #include "toolkit/error_sink.h"
 
@@ -35,11 +36,10 @@ struct GisState {
 // Largest GIS file number that the five-digit file names hold.
 inline constexpr uint32_t kMaxGisFileIndex = 99999;
 inline constexpr std::string_view kGisEndFileName = "OUT00end.txt";
-inline constexpr std::string_view kGisListFileName = "GisFilesList.txt";
 
 // The GIS file of the current output date: open only between OpenGisFile and GisOutput.
 struct GisFile {
-  AppendFile file;
+  OutputFile file;
   bool due = false;  // a row is to be written (not on the first output date of a pass)
   bool ok = true;    // false once opening the file or adding it to the list failed
 };
@@ -62,11 +62,11 @@ std::span<const ColumnGroup> GisColumnGroups();
 // Which values the next GIS row reports.
 RowSource GisRowSource(const Simulation& sim);
 
-// Advances GisFileIndex, forms GisFilename, and opens the file for appending (not on the first
-// output date of a pass, unless for the end-of-run row). A file that did not exist gets the
-// header and is added to "GisFilesList.txt". Failures are reported to the error log and clear
-// RunOk; the returned file then has ok false.
-GisFile OpenGisFile(Simulation& sim, const WriterContext& ctx, std::string_view modelName);
+// Advances GisFileIndex, forms GisFilename, and opens the file for appending as f (not on the
+// first output date of a pass, unless for the end-of-run row). A file that did not exist gets the
+// header, and its name goes to the run's list "GisFilesList.txt" (sim.files.gisfilesListfile,
+// opened by INIT1). Failures are reported to the error log and clear RunOk; false then.
+bool OpenGisFile(GisFile& f, Simulation& sim, const WriterContext& ctx, std::string_view modelName);
 // Appends the header line (column names and line end) for the run's switches.
 void GisHeaders(std::string& out, const Inputs& in);
 // Writes one row to the open GIS file and closes it. False when the row could not be written or

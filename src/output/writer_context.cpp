@@ -1,7 +1,7 @@
 #include "output/writer_context.h"
 
 #include <array>
-#include <charconv>
+#include <cstring>
 #include <ctime>
 
 namespace olive {
@@ -53,6 +53,16 @@ std::string RowTimeText(std::string_view longTime) {
     if (ch == ' ') ch = '-';
   }
   return text;
+}
+
+void ReportFileFailure(ErrorSink& log, std::string_view what, std::string_view name, int error) {
+  std::string message(what);
+  message.append(name);
+  message.append(" (");
+  message.append(std::strerror(error));
+  message.append(")");
+  ReportError(log, message);
+  log.RunOk = false;
 }
 
 }  // namespace olive

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "toolkit/error_sink.h"
+
 namespace olive {
 
 // A reading of the local clock.
@@ -32,6 +34,13 @@ std::string LongTimeText(const ClockReading& c);
 // The time text of a row: a long time text cut to its first 11 characters, with every blank among
 // them replaced by "-" ("11:49:50 PM" becomes "11:49:50-PM").
 std::string RowTimeText(std::string_view longTime);
+
+// Line end of the GIS files, their list and the summary table.
+inline constexpr std::string_view kTableLineEnd = "\r\n";
+
+// Reports a file that could not be opened or written ("<what><name> (<system message>)", e.g.
+// "Can not write: OUT00002.txt (No space left on device)") and ends the run (RunOk false).
+void ReportFileFailure(ErrorSink& log, std::string_view what, std::string_view name, int error);
 
 struct WriterContext {
   std::filesystem::path workdir = ".";  // where the GIS files, their list and the summary live
