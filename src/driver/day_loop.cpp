@@ -5,6 +5,8 @@
 #include "driver/simulation.h"
 #include "driver/submodels.h"
 #include "output/daily_output.h"
+#include "output/gis_output.h"
+#include "output/summary.h"
 #include "plant/nitrogen.h"
 #include "plant/olive_bio.h"
 #include "plant/plant_growth.h"
@@ -76,8 +78,10 @@ void LivingOrchard(Simulation& sim) {
 // A GIS output date with output: GIS row, summary row, and the restart of the period sums.
 void OutputDate(Simulation& sim) {
   sim.drv.DoEndFile = false;
-  // The GIS row goes here (OpenGisFile("Olive"), GisOutput), then the summary row (WriteSummary,
-  // when Summary): both read the harvest snapshot while UseHarvestValues is set.
+  // Both rows read the harvest snapshot while UseHarvestValues is set.
+  const WriterContext ctx{sim.files.workdir};
+  if (!WriteGisRow(sim, ctx, "Olive")) sim.files.WriteFailed = true;
+  if (sim.in.Summary && !WriteSummary(sim, ctx)) sim.files.WriteFailed = true;
   sim.drv.UseHarvestValues = false;
   ResetSums(sim);
 }

@@ -60,7 +60,7 @@ void INIT1(Simulation& sim) {
   if (sim.in.nitro) INITRO(sim.log, sim.nitro, sim.plant, sim.in);
   waterinit(sim.water);
 
-  // GIS output dates: GisFileIndex := 0 and next := 0 with the GIS writer.
+  sim.gis = GisState{};  // GIS output dates of the pass: GisFileIndex := 0
   // The other pests' set-ups, their output sums to zero, no spray residue and the season's sprays
   // armed (simsprays, StopSprayDate, LinearPredEffect, sprayinit); TotShed := 0.
   SetUpPests(sim);

@@ -8,6 +8,7 @@
 #include "driver/read_inputs.h"
 #include "driver/simulation.h"
 #include "output/error_log.h"
+#include "output/gis_output.h"
 #include "soil/soil_water_table.h"
 #include "weather/readwx.h"
 
@@ -29,7 +30,7 @@ bool RunDays(Simulation& sim) {
 void EndSequence(Simulation& sim, bool inputsRead) {
   if (inputsRead && sim.in.GisOutputTarget == 1) {
     sim.drv.DoEndFile = true;
-    // The end-of-run GIS row goes here: OpenGisFile("Olive"), GisOutput.
+    if (!WriteGisRow(sim, WriterContext{sim.files.workdir}, "Olive")) sim.files.WriteFailed = true;
   }
   CloseOutput(sim.files, sim.files.dailyfile, sim.log);
   CloseOutput(sim.files, sim.files.gisfilesListfile, sim.log);
@@ -77,6 +78,7 @@ bool PreparePass(Simulation& sim, const DriverState& atInputs) {
   readwx(sim.log, sim.in.WxFilename, period, sim.in.wxcons, sim.wx);
   if (!sim.log.RunOk) return false;
   sim.drv.ndays = period.ndays;
+  if (!GisOutputDatesFit(sim.log, sim.drv.ndays, sim.in.GisOutputInterval)) return false;
   INIT1(sim);
   if (!sim.log.RunOk) return false;
   sim.drv.PrecipYearSum = 0;
