@@ -112,6 +112,40 @@ TEST(DailyFile, ColumnGroupsFollowTheirSwitches) {
   EXPECT_EQ(DailyColumnCount(in), 36);
 }
 
+TEST(DailyFile, EveryPestGroupJoinsInItsPlace) {
+  Inputs in;
+  in.nitro = in.simspraysin = in.mite = in.PredIn = in.GWss = true;
+  in.OliveScale = in.AMaculicornis = in.Cutilis = true;
+  in.OleanderScale = in.Achilensis = in.ed = in.CoccInRun = in.OliveFlyInRun = true;
+  // 23 tree + 8 nitrogen + spray + TempIncr + 5 mites + 2 predators + 5 sharpshooter
+  // + 7 + 3 + 6 olive scale + 7 + 3 + 3 oleander scale + 4 coccinellid + 11 fly + 4 chilling.
+  EXPECT_EQ(DailyColumnCount(in), 93);
+  std::vector<std::string> names;
+  for (const DailyColumnGroup& g : DailyColumnGroups()) {
+    if (!g.present(in)) continue;
+    for (const DailyColumn& c : g.columns) names.emplace_back(c.name);
+  }
+  ASSERT_EQ(names.size(), 93u);
+  EXPECT_EQ(names[31], "SprayLevel");
+  EXPECT_EQ(names[32], "TempIncr");
+  EXPECT_EQ(names[33], "MiteW.Eggs");
+  EXPECT_EQ(names[38], "predEggs");
+  EXPECT_EQ(names[40], "GWssDDaTot");
+  EXPECT_EQ(names[45], "OliveScEggs");
+  EXPECT_EQ(names[52], "AMacu1");
+  EXPECT_EQ(names[55], "Cutilis1");
+  EXPECT_EQ(names[61], "Oleandereggs");
+  EXPECT_EQ(names[68], "Achil1");
+  EXPECT_EQ(names[71], "ed1");
+  EXPECT_EQ(names[74], "Coccegnm");
+  EXPECT_EQ(names[78], "ddtot");
+  EXPECT_EQ(names[86], "frunum");
+  EXPECT_EQ(names[89], "DDBelowBase");
+  // A parasitoid's columns need its host scale; the spray level needs a pest.
+  in.OliveScale = false;
+  EXPECT_EQ(DailyColumnCount(in), 93 - 16);
+}
+
 TEST(DailyFile, DailyOffWritesNoFileAndLeavesAnOldOneAlone) {
   RunDir dir;
   WriteWeather(dir / "weather.txt", 2001, 1, 1, 40, Mild);

@@ -48,6 +48,103 @@ constexpr DailyColumn kNitrogenColumns[] = {
     {"Nsdtot", [](S s) -> double { return s.nitro.Nsdtot; }, kFixed2},
 };
 
+// Group C: the spray level, when sprays are simulated and there is a pest to spray.
+constexpr DailyColumn kSprayColumns[] = {
+    {"SprayLevel", [](S s) -> double { return s.spray.spraylevel; }, kFixed3},
+};
+
+// Group E: spider mites.
+constexpr DailyColumn kMiteColumns[] = {
+    {"MiteW.Eggs", [](S s) -> double { return s.mites.winterEggs; }, kFixed0},
+    {"Eggs", [](S s) -> double { return s.mites.MiteEggs; }, kFixed0},
+    {"juvenile", [](S s) -> double { return s.mites.juveniles; }, kFixed0},
+    {"adults", [](S s) -> double { return s.mites.MiteAdults; }, kFixed0},
+    {"mobiles", [](S s) -> double { return s.mites.mobiles; }, kFixed0},
+};
+
+// Group F: mite predators (only with the mites).
+constexpr DailyColumn kPredatorColumns[] = {
+    {"predEggs", [](S s) -> double { return s.preds.PredN[1]; }, kFixed3},
+    {"Larv...Adlts", [](S s) -> double { return s.preds.PredReport; }, kFixed3},
+};
+
+// Group G: sharpshooter.
+constexpr DailyColumn kSharpshooterColumns[] = {
+    {"GWssDDaTot", [](S s) -> double { return s.gwss.GWssDDaTot; }, kFixed0},
+    {"GWssEggs", [](S s) -> double { return s.gwss.GWNum[1]; }, kFixed1},
+    {"GWssJuv", [](S s) -> double { return s.gwss.GWNum[2]; }, kFixed1},
+    {"GWssAdl", [](S s) -> double { return s.gwss.GWNum[3]; }, kFixed1},
+    {"GWssasd", [](S s) -> double { return s.gwss.GWssAsd; }, kFixed2},
+};
+
+// Group H: olive scale, 1 decimal; H1 and H2 its parasitoids.
+constexpr DailyColumn kOliveScaleColumns[] = {
+    {"OliveScEggs", [](S s) -> double { return s.olivescale.n[1]; }, kFixed1},
+    {"OliveScCrawl", [](S s) -> double { return s.olivescale.n[2]; }, kFixed1},
+    {"OliveScL2", [](S s) -> double { return s.olivescale.n[3]; }, kFixed1},
+    {"OliveScL3", [](S s) -> double { return s.olivescale.n[4]; }, kFixed1},
+    {"OliveScAd", [](S s) -> double { return s.olivescale.Adults; }, kFixed1},
+    {"OliveScEmbN", [](S s) -> double { return s.olivescale.EmbNumTot; }, kFixed1},
+    {"OliveScSd", [](S s) -> double { return s.olivescale.sdtot; }, kFixed2},
+};
+constexpr DailyColumn kAMaculicornisColumns[] = {
+    {"AMacu1", [](S s) -> double { return s.oliveparas.first.Num[1]; }, kFixed3},
+    {"AMacu2", [](S s) -> double { return s.oliveparas.first.Num[2]; }, kFixed3},
+    {"AMacu3", [](S s) -> double { return s.oliveparas.first.Num[3]; }, kFixed3},
+};
+constexpr DailyColumn kCutilisColumns[] = {
+    {"Cutilis1", [](S s) -> double { return s.oliveparas.second.Num[1]; }, kFixed3},
+    {"Cutilis2", [](S s) -> double { return s.oliveparas.second.Num[2]; }, kFixed3},
+    {"Cutilis3", [](S s) -> double { return s.oliveparas.second.Num[3]; }, kFixed3},
+    {"CutilMated", [](S s) -> double { return s.oliveparas.second.MatedFNum[3]; }, kFixed3},
+    {"CutilUnm", [](S s) -> double { return s.oliveparas.second.UnmatedFNum[3]; }, kFixed3},
+    {"CutilMales", [](S s) -> double { return s.oliveparas.second.MaleNum[3]; }, kFixed3},
+};
+
+// Group I: oleander scale, 3 decimals; I1 and I2 its parasitoids.
+constexpr DailyColumn kOleanderScaleColumns[] = {
+    {"Oleandereggs", [](S s) -> double { return s.oleanderscale.n[1]; }, kFixed3},
+    {"crawlers", [](S s) -> double { return s.oleanderscale.n[2]; }, kFixed3},
+    {"larv2", [](S s) -> double { return s.oleanderscale.n[3]; }, kFixed3},
+    {"larv3", [](S s) -> double { return s.oleanderscale.n[4]; }, kFixed3},
+    {"adults", [](S s) -> double { return s.oleanderscale.Adults; }, kFixed3},
+    {"EmbNum", [](S s) -> double { return s.oleanderscale.EmbNumTot; }, kFixed3},
+    {"sd", [](S s) -> double { return s.oleanderscale.sdtot; }, kFixed2},
+};
+constexpr DailyColumn kAchilensisColumns[] = {
+    {"Achil1", [](S s) -> double { return s.oleanderparas.first.Num[1]; }, kFixed3},
+    {"Achil2", [](S s) -> double { return s.oleanderparas.first.Num[2]; }, kFixed3},
+    {"Achil3", [](S s) -> double { return s.oleanderparas.first.Num[3]; }, kFixed3},
+};
+constexpr DailyColumn kEdColumns[] = {
+    {"ed1", [](S s) -> double { return s.oleanderparas.second.Num[1]; }, kFixed3},
+    {"ed2", [](S s) -> double { return s.oleanderparas.second.Num[2]; }, kFixed3},
+    {"ed3", [](S s) -> double { return s.oleanderparas.second.Num[3]; }, kFixed3},
+};
+
+// Group J: coccinellid.
+constexpr DailyColumn kCoccinellidColumns[] = {
+    {"Coccegnm", [](S s) -> double { return s.cocc.Coccegnm; }, kFixed3},
+    {"Cocclarn", [](S s) -> double { return s.cocc.Cocclarn; }, kFixed3},
+    {"Coccpupnm", [](S s) -> double { return s.cocc.Coccpupnm; }, kFixed3},
+    {"Coccadnm", [](S s) -> double { return s.cocc.Coccadnm; }, kFixed3},
+};
+
+// Group K: olive fly ("frunum" appears a second time here).
+constexpr DailyColumn kOliveFlyColumns[] = {
+    {"ddtot", [](S s) -> double { return s.season.PlantddTot; }, kFixed0},
+    {"OFlyegg", [](S s) -> double { return s.fly.OliveFlyegg; }, kFixed4},
+    {"OFlylarv", [](S s) -> double { return s.fly.OliveFlylarv; }, kFixed4},
+    {"OFlypupa", [](S s) -> double { return s.fly.OliveFlypup; }, kFixed3},
+    {"OFAdlts", [](S s) -> double { return s.fly.OliveFlyAdults; }, kFixed3},
+    {"OfPupSum", [](S s) -> double { return s.fly.OliveFlypupSum; }, kFixed3},
+    {"OflyDormant", [](S s) -> double { return s.fly.OFlyDormantAdults; }, kFixed3},
+    {"AdltSdAvg", [](S s) -> double { return s.fly.OflysdAvg; }, kFixed3},
+    {"frunum", [](S s) -> double { return s.plant.fruNum; }, kFixed2},
+    {"FrnAtkatT", [](S s) -> double { return s.plant.FruNumAtk; }, kFixed2},
+    {"SumDamfrn", [](S s) -> double { return s.fly.OliveFlySumdamfruNum; }, kFixed2},
+};
+
 // Group D, always: the temperature increment added to the run's weather.
 constexpr DailyColumn kWeatherColumns[] = {
     {"TempIncr", [](S s) -> double { return s.in.wxcons[1]; }, kFixed3},
@@ -68,25 +165,61 @@ constexpr bool WithNitrogen(const Inputs& in) {
   return in.nitro;
 }
 
-// The groups in file order. A submodel's columns join the file as one entry here, between the
-// groups shown by the comments, with the condition of the header table:
-//   spray level      when simspraysin and any of OliveFlyInRun, mite, OliveScale, OleanderScale,
-//                    GWss, CoccInRun;
-//   spider mites     when mite (after TempIncr); mite predators when mite and PredIn;
-//   sharpshooter     when GWss;
-//   olive scale      when OliveScale; its parasitoids when OliveScale and AMaculicornis, and
-//                    when OliveScale and Cutilis;
-//   oleander scale   when OleanderScale; its parasitoids when OleanderScale and Achilensis, and
-//                    when OleanderScale and ed;
-//   coccinellid      when CoccInRun;
-//   olive fly        when OliveFlyInRun.
+constexpr bool WithSprays(const Inputs& in) {
+  return in.simspraysin && (in.OliveFlyInRun || in.mite || in.OliveScale || in.OleanderScale ||
+                            in.GWss || in.CoccInRun);
+}
+constexpr bool WithMites(const Inputs& in) {
+  return in.mite;
+}
+constexpr bool WithPredators(const Inputs& in) {
+  return in.mite && in.PredIn;
+}
+constexpr bool WithSharpshooter(const Inputs& in) {
+  return in.GWss;
+}
+constexpr bool WithOliveScale(const Inputs& in) {
+  return in.OliveScale;
+}
+constexpr bool WithAMaculicornis(const Inputs& in) {
+  return in.OliveScale && in.AMaculicornis;
+}
+constexpr bool WithCutilis(const Inputs& in) {
+  return in.OliveScale && in.Cutilis;
+}
+constexpr bool WithOleanderScale(const Inputs& in) {
+  return in.OleanderScale;
+}
+constexpr bool WithAchilensis(const Inputs& in) {
+  return in.OleanderScale && in.Achilensis;
+}
+constexpr bool WithEd(const Inputs& in) {
+  return in.OleanderScale && in.ed;
+}
+constexpr bool WithCoccinellid(const Inputs& in) {
+  return in.CoccInRun;
+}
+constexpr bool WithOliveFly(const Inputs& in) {
+  return in.OliveFlyInRun;
+}
+
+// The groups in file order, each with the switches that put it in the file.
 constexpr DailyColumnGroup kGroups[] = {
     {Always, kTreeColumns},
     {WithNitrogen, kNitrogenColumns},
-    // spray level
+    {WithSprays, kSprayColumns},
     {Always, kWeatherColumns},
-    // spider mites, mite predators, sharpshooter, olive scale and its parasitoids, oleander scale
-    // and its parasitoids, coccinellid, olive fly
+    {WithMites, kMiteColumns},
+    {WithPredators, kPredatorColumns},
+    {WithSharpshooter, kSharpshooterColumns},
+    {WithOliveScale, kOliveScaleColumns},
+    {WithAMaculicornis, kAMaculicornisColumns},
+    {WithCutilis, kCutilisColumns},
+    {WithOleanderScale, kOleanderScaleColumns},
+    {WithAchilensis, kAchilensisColumns},
+    {WithEd, kEdColumns},
+    {WithCoccinellid, kCoccinellidColumns},
+    {WithOliveFly, kOliveFlyColumns},
     {Always, kChillColumns},
 };
 
