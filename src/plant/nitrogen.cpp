@@ -163,28 +163,30 @@ void N_GROWTH(NitroState& n, const PlantState& p, const Inputs& in, bool bloomin
   // next to nothing and receives N from its younger neighbour, that ratio is huge and the leaf N
   // runs away to infinity within weeks.
   plrL = n.perL;
-  AgeVec leafGrowth{};
-  for (int32_t step = 0; step < iter; ++step) {
-    // Growth of the N already in a young leaf class (entry units): what the loss rate
-    // pgrL = -dNleaf * Nsdveg / (rNfol * DelkFol) / iter gives a steady class in one step,
-    // -dd / DelkFol * pgrL * rNfol. Only classes that hold N grow.
+  // Growth of the N already in a young leaf class (entry units): what the loss rate
+  // pgrL = -dNleaf * Nsdveg / (rNfol * DelkFol) / iter gives a steady class in one step,
+  // -dd / DelkFol * pgrL * rNfol. Only classes that hold N grow; which do is decided step by step.
+  AgeVec growth{};
+  if (iter > 0) {
     for (int32_t i = 1; i <= kfol; ++i) {
-      leafGrowth[i] = 0;
-      if (n.rNfol[i] > 0) {
-        leafGrowth[i] = static_cast<float>(dd / p.DelkFol * n.dNleaf[i] * n.Nsdveg /
-                                           (static_cast<double>(p.DelkFol) * iter));
-      }
+      growth[i] = static_cast<float>(dd / p.DelkFol * n.dNleaf[i] * n.Nsdveg /
+                                     (static_cast<double>(p.DelkFol) * iter));
     }
+  }
+  for (int32_t step = 0; step < iter; ++step) {
+    AgeVec leafGrowth;
+    for (int32_t i = 1; i <= kfol; ++i) leafGrowth[i] = n.rNfol[i] > 0 ? growth[i] : 0.0f;
     // The reserve receives what the export and loss rates remove in this step: a class loses
     // about dd * rate of its contents (rate * entry * dd, in mass units).
     for (int32_t i = 1; i <= nexp; ++i) n.Nres += dd * n.perL[i] * n.rNfol[i];
     for (int32_t i = 1; i <= kshoot; ++i) n.Nres += dd * plrS[i] * n.rNshoot[i];
     for (int32_t i = 1; i <= kroot; ++i) n.Nres += dd * plrR[i] * n.rNroot[i];
 
-    float Nleafout = 0, Nshootout = 0, Nrootout = 0, shed = 0;
-    DelayWithPlr(Nleafin, Nleafout, shed, n.rNfol, plrL, delfol, dd, kfol);
-    DelayWithPlr(Nshootin, Nshootout, shed, n.rNshoot, plrS, delshootLive, dd, kshoot);
-    DelayWithPlr(Nrootin, Nrootout, shed, n.rNroot, plrR, delRootLive, dd, kroot);
+    // The delays' totals of the losses are not needed: the reserve took them above.
+    float Nleafout = 0, Nshootout = 0, Nrootout = 0;
+    DelayWithPlrNoShed(Nleafin, Nleafout, n.rNfol, plrL, delfol, dd, kfol);
+    DelayWithPlrNoShed(Nshootin, Nshootout, n.rNshoot, plrS, delshootLive, dd, kshoot);
+    DelayWithPlrNoShed(Nrootin, Nrootout, n.rNroot, plrR, delRootLive, dd, kroot);
     for (int32_t i = 1; i <= kfol; ++i) n.rNfol[i] += leafGrowth[i];
 
     n.Nres += 0.52 * Nleafout;  // 52 % of the N of senescing leaves is resorbed

@@ -13,6 +13,10 @@ void DelayNoPlr(float viN, float& Vout, AgeVec& r, float del, float DT, int32_t 
 // As DelayNoPlr with a proportional loss rate per substage; Shed receives the total removed.
 void DelayWithPlr(float viN, float& Vout, float& Shed, AgeVec& r, const AgeVec& Plr, float del,
                   float DT, int32_t k);
+// As DelayWithPlr for a caller that does not use the total removed: the same r and Vout, without
+// the in-order total of the losses (a chain of float additions, the slowest part of the step).
+void DelayWithPlrNoShed(float viN, float& Vout, AgeVec& r, const AgeVec& Plr, float del, float DT,
+                        int32_t k);
 // rvar scaled by a factor uniform in [1 - p, 1 + p), p = percentpm / 100.
 float Fran(Rng& rng, float rvar, int32_t percentpm);
 

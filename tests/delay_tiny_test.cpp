@@ -1,0 +1,261 @@
+// The delays' fast paths must give exactly the bits of plain float arithmetic: vectors of a
+// population that has died out (zero and subnormal entries, below 2^-126), the loss total left out
+// for callers that do not use it, and sums that skip zero terms at their ends.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "toolkit/delays.h"
+#include "toolkit/modutils.h"
+
+namespace olive {
+namespace {
+
+// The delay as plain float statements in the order of the rules (the reference).
+void PlainDelay(float viN, float& Vout, float& Shed, AgeVec& r, AgeVec Plr, float del, float DT,
+                int32_t k, bool withLosses) {
+  Vout = 0;
+  Shed = 0;
+  if (DT <= 0) return;
+  const int32_t idt = static_cast<int32_t>(2.0 * DT * k / del + 1.0);
+  const float a =
+      static_cast<float>(static_cast<double>(DT) / (static_cast<double>(del) / k) / idt);
+  if (!withLosses || !NonZero(Plr, k)) {
+    for (int32_t j = 1; j <= idt; ++j) {
+      Vout = Vout + a * r[k];
+      for (int32_t i = k; i >= 2; --i) r[i] = r[i] + a * (r[i - 1] - r[i]);
+      r[1] = r[1] + a * (viN / DT - r[1]);
+    }
+    return;
+  }
+  viN = viN / DT;
+  for (int32_t j = 1; j <= idt; ++j) {
+    Vout = Vout + a * r[k];
+    for (int32_t i = k; i >= 2; --i) {
+      r[i] = r[i] + a * (r[i - 1] - r[i]);
+      const float shd = a * Plr[i] * r[i];
+      Shed = Shed + shd;
+      r[i] = r[i] - shd;
+    }
+    if (j == 1) {
+      r[1] = r[1] + a * (static_cast<float>(idt) * viN - r[1]);
+    } else {
+      r[1] = r[1] - a * r[1];
+    }
+    const float shd = a * Plr[1] * r[1];
+    Shed = Shed + shd;
+    r[1] = r[1] - shd;
+  }
+}
+
+// The float of the given number of units of 2^-149 (below 2^23: a subnormal).
+float Units(uint32_t n) {
+  return std::bit_cast<float>(n);
+}
+
+constexpr float kMinNormal = std::numeric_limits<float>::min();
+
+// A vector of tiny entries: each a random number of units below maxUnits, some exactly zero.
+AgeVec TinyVector(Rng& rng, int32_t k, uint32_t maxUnits) {
+  AgeVec r{};
+  for (int32_t i = 1; i <= k; ++i) {
+    r[i] = rng.Below(5) == 0 ? 0.0f : Units(static_cast<uint32_t>(rng.Below(maxUnits)));
+  }
+  return r;
+}
+
+struct TinyCase {
+  int32_t k;
+  float del, DT;   // idt from 1 to about 20
+  float plr;       // loss rates drawn in [0, plr); 0: no losses
+  uint32_t units;  // entries below this many units
+  float inflow;    // viN of every step
+};
+
+// Steps of delays that start tiny and drain (or, fed, climb into the normal range and back out
+// when the inflow stops), every step compared bit for bit with the plain arithmetic.
+TEST(DelayTinyContents, EveryStepMatchesPlainFloatArithmetic) {
+  const TinyCase cases[] = {
+      {100, 6000.0f, 12.0f, 0.0f, 1u << 23, 0.0f},      // leaves: one sub-step
+      {65, 109.0f, 15.0f, 0.0f, 1u << 23, 0.0f},        // coccinellid embryos: 18 sub-steps
+      {40, 150.0f, 1.0f, 0.3f, 1u << 23, 0.0f},         // mites: large totals, in-order losses
+      {40, 150.0f, 1.0f, 0.3f, 1u << 12, 0.0f},         // small totals: losses in any order
+      {100, 1000.0f, 14.0f, 0.1f, 1u << 16, 0.0f},      // roots' nitrogen
+      {30, 55.0f, 20.0f, 0.05f, 1u << 23, Units(300)},  // a tiny inflow
+      {30, 55.0f, 20.0f, 0.0f, 1u << 10, Units(3)},
+      {7, 40.0f, 9.0f, 0.2f, 1u << 23, 1e-38f},   // inflow near the smallest normal
+      {12, 20.0f, 3.0f, 0.0f, 1u << 20, 1e-30f},  // a normal inflow lifts the vector out
+      {1, 10.0f, 4.0f, 0.3f, 1u << 23, 0.0f},
+  };
+  Rng rng;
+  rng.s = 424242;
+  for (const TinyCase& c : cases) {
+    AgeVec plr{};
+    for (int32_t i = 1; i <= c.k; ++i) plr[i] = static_cast<float>(rng.Uniform()) * c.plr;
+    AgeVec r = TinyVector(rng, c.k, c.units), ref = r;
+    for (int step = 0; step < 300; ++step) {
+      const float viN = step < 150 ? c.inflow : 0.0f;
+      float vout = -1, shed = -1, refOut, refShed;
+      DelayWithPlr(viN, vout, shed, r, plr, c.del, c.DT, c.k);
+      PlainDelay(viN, refOut, refShed, ref, plr, c.del, c.DT, c.k, true);
+      ASSERT_EQ(std::bit_cast<uint32_t>(vout), std::bit_cast<uint32_t>(refOut))
+          << "k " << c.k << " step " << step;
+      ASSERT_EQ(std::bit_cast<uint32_t>(shed), std::bit_cast<uint32_t>(refShed))
+          << "k " << c.k << " step " << step;
+      for (int32_t i = 1; i <= c.k; ++i) {
+        ASSERT_EQ(std::bit_cast<uint32_t>(r[i]), std::bit_cast<uint32_t>(ref[i]))
+            << "k " << c.k << " step " << step << " substage " << i;
+      }
+    }
+  }
+}
+
+// The same for the delay without losses, and for tiny vectors the whole-unit arithmetic must not
+// take: negative zeros, negative subnormals, a negative inflow, loss rates above one sub-step's
+// worth, negative or subnormal loss rates.
+TEST(DelayTinyContents, EdgeContentsMatchPlainFloatArithmetic) {
+  struct Edge {
+    AgeVec r;
+    AgeVec plr;
+    float viN;
+  };
+  Rng rng;
+  rng.s = 99;
+  const int32_t k = 20;
+  const float del = 40.0f, DT = 8.0f;  // idt 9, a = 4/9
+  std::vector<Edge> edges;
+  auto tiny = [&] { return TinyVector(rng, k, 1u << 23); };
+  AgeVec none{}, some{}, huge{}, negative{}, subnormal{}, exactlyOne{};
+  Fill(some, k, 0.1f);
+  Fill(huge, k, 3.0f);  // a * Plr above 1: more than a substage holds
+  Fill(negative, k, -0.05f);
+  Fill(subnormal, k, Units(77));
+  Fill(exactlyOne, k, 2.25f);  // a * Plr = 1: everything a substage holds
+  for (const AgeVec* plr : {&none, &some, &huge, &negative, &subnormal, &exactlyOne}) {
+    AgeVec withNegZero = tiny(), withNegative = tiny(), maxed{};
+    withNegZero[5] = -0.0f;
+    withNegative[7] = -Units(12345);
+    Fill(maxed, k, Units((1u << 23) - 1));
+    edges.push_back({withNegZero, *plr, 0.0f});
+    edges.push_back({withNegative, *plr, 0.0f});
+    edges.push_back({maxed, *plr, 0.0f});
+    edges.push_back({tiny(), *plr, -Units(40)});
+    edges.push_back({tiny(), *plr, -0.0f});
+    edges.push_back({AgeVec{}, *plr, 0.0f});
+    edges.push_back({AgeVec{}, *plr, -0.0f});
+    edges.push_back({AgeVec{}, *plr, kMinNormal});
+  }
+  for (size_t e = 0; e < edges.size(); ++e) {
+    for (bool losses : {false, true}) {
+      AgeVec r = edges[e].r, ref = r;
+      for (int step = 0; step < 40; ++step) {
+        float vout = -1, shed = 0, refOut, refShed;
+        if (losses) {
+          DelayWithPlr(edges[e].viN, vout, shed, r, edges[e].plr, del, DT, k);
+        } else {
+          DelayNoPlr(edges[e].viN, vout, r, del, DT, k);
+        }
+        PlainDelay(edges[e].viN, refOut, refShed, ref, edges[e].plr, del, DT, k, losses);
+        if (!losses) refShed = 0;
+        ASSERT_EQ(std::bit_cast<uint32_t>(vout), std::bit_cast<uint32_t>(refOut)) << e;
+        ASSERT_EQ(std::bit_cast<uint32_t>(shed), std::bit_cast<uint32_t>(refShed)) << e;
+        for (int32_t i = 1; i <= k; ++i) {
+          ASSERT_EQ(std::bit_cast<uint32_t>(r[i]), std::bit_cast<uint32_t>(ref[i]))
+              << "case " << e << " losses " << losses << " step " << step << " substage " << i;
+        }
+      }
+    }
+  }
+}
+
+// An empty delay with nothing entering stays +0 everywhere and sends nothing out.
+TEST(DelayTinyContents, EmptyDelayStaysEmpty) {
+  AgeVec r{};
+  r[0] = 5.0f;   // entry 0 is not a substage
+  r[31] = 7.0f;  // beyond k
+  float vout = -1;
+  DelayNoPlr(0.0f, vout, r, 100.0f, 30.0f, 30);
+  EXPECT_EQ(std::bit_cast<uint32_t>(vout), 0u);
+  for (int32_t i = 1; i <= 30; ++i) EXPECT_EQ(std::bit_cast<uint32_t>(r[i]), 0u);
+  EXPECT_EQ(r[0], 5.0f);
+  EXPECT_EQ(r[31], 7.0f);
+}
+
+// Leaving out the loss total changes nothing else, on ordinary and on tiny contents.
+TEST(DelayWithPlrNoShed, SameVectorAndOutflowAsDelayWithPlr) {
+  Rng rng;
+  rng.s = 5;
+  for (int32_t k : {1, 13, 40, 100}) {
+    for (bool tiny : {false, true}) {
+      AgeVec plr{}, r{};
+      for (int32_t i = 1; i <= k; ++i) {
+        plr[i] = static_cast<float>(rng.Uniform()) * 0.2f;
+        r[i] = tiny ? Units(static_cast<uint32_t>(rng.Below(1u << 20)))
+                    : static_cast<float>(rng.Uniform()) * 100.0f;
+      }
+      AgeVec ref = r;
+      for (int step = 0; step < 50; ++step) {
+        const float DT = static_cast<float>(rng.Uniform()) * 20.0f;
+        const float viN = tiny ? 0.0f : static_cast<float>(rng.Uniform()) * 30.0f;
+        float vout = -1, refOut = -1, shed = -1;
+        DelayWithPlrNoShed(viN, vout, r, plr, 300.0f, DT, k);
+        DelayWithPlr(viN, refOut, shed, ref, plr, 300.0f, DT, k);
+        ASSERT_EQ(std::bit_cast<uint32_t>(vout), std::bit_cast<uint32_t>(refOut)) << k;
+        ASSERT_EQ(r, ref) << "k " << k << " step " << step;
+      }
+    }
+  }
+}
+
+// Sum and dot over vectors with zeros at their ends, negative zeros, a not-a-number at an end.
+TEST(SumAndDot, SkippingZeroEndsGivesThePlainLoopsBits) {
+  auto plainSum = [](const AgeVec& a, int32_t m, int32_t n) {
+    float s = 0.0f;
+    for (int32_t i = m; i <= n; ++i) s += a[i];
+    return s;
+  };
+  auto plainDot = [](const AgeVec& a, const AgeVec& b, int32_t n) {
+    float s = 0.0f;
+    for (int32_t i = 1; i <= n; ++i) s += a[i] * b[i];
+    return s;
+  };
+  Rng rng;
+  rng.s = 31;
+  for (int trial = 0; trial < 400; ++trial) {
+    AgeVec a{}, b{};
+    const auto lo = static_cast<int32_t>(rng.Below(100)) + 1;
+    const auto hi = lo + static_cast<int32_t>(rng.Below(static_cast<uint32_t>(101 - lo)));
+    for (int32_t i = lo; i <= hi; ++i) {
+      a[i] = static_cast<float>(rng.Uniform() * 2.0 - 0.5) * 1000.0f;
+      b[i] = rng.Below(3) == 0 ? 0.0f : static_cast<float>(rng.Uniform());
+    }
+    if (trial % 7 == 0) a[hi] = -0.0f;
+    if (trial % 11 == 0) b[lo] = -0.0f;
+    if (trial % 13 == 0) a[100] = std::numeric_limits<float>::quiet_NaN();
+    if (trial % 17 == 0) a[lo] = std::numeric_limits<float>::infinity();
+    for (int32_t n : {0, 1, lo, hi, 100}) {
+      const float s = dot(a, b, n), ref = plainDot(a, b, n);
+      if (std::isnan(ref)) {
+        EXPECT_TRUE(std::isnan(s)) << trial;
+      } else {
+        EXPECT_EQ(std::bit_cast<uint32_t>(s), std::bit_cast<uint32_t>(ref)) << trial << " " << n;
+      }
+      for (int32_t m : {1, lo, hi}) {
+        const float t = Sum(a, static_cast<uint16_t>(m), static_cast<uint16_t>(n));
+        const float tref = plainSum(a, m, n);
+        if (std::isnan(tref)) {
+          EXPECT_TRUE(std::isnan(t)) << trial;
+        } else {
+          EXPECT_EQ(std::bit_cast<uint32_t>(t), std::bit_cast<uint32_t>(tref)) << trial;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace olive
