@@ -11,15 +11,11 @@
 #include "plant/plant_growth.h"
 #include "plant/plant_init.h"
 #include "plant/plant_state.h"
+#include "recording_sink.h"
 #include "toolkit/error_sink.h"
 #include "weather/weather.h"
 
 namespace olive::testing {
-
-struct RecordingSink : ErrorSink {
-  int reports = 0;
-  void Report(std::string_view) override { ++reports; }
-};
 
 inline Inputs TreeInputs() {
   Inputs in;
