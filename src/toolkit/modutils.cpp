@@ -189,26 +189,15 @@ float min(float r1, float r2) {
   return r2 < r1 ? r2 : r1;
 }
 
-// A float sum that starts at +0 never becomes -0 (x + -x is +0), so adding a zero term leaves it
-// as it is. Sum and dot therefore add only the span from the first to the last non-zero term:
-// the in-order chain of additions is their slow part, and window vectors and emptied stages are
-// mostly zeros at their ends. A term that is not a number is not zero and stays in the span.
-
 float Sum(const AgeVec& a, uint16_t m, uint16_t n) {
-  int32_t lo = m, hi = n;
-  while (lo <= hi && a[lo] == 0.0f) ++lo;
-  while (hi > lo && a[hi] == 0.0f) --hi;
   float s = 0.0f;
-  for (int32_t i = lo; i <= hi; ++i) s += a[i];
+  for (int32_t i = m; i <= n; ++i) s += a[i];
   return s;
 }
 
 float dot(const AgeVec& a, const AgeVec& b, int32_t n) {
-  int32_t lo = 1, hi = n;
-  while (lo <= hi && a[lo] * b[lo] == 0.0f) ++lo;
-  while (hi > lo && a[hi] * b[hi] == 0.0f) --hi;
   float s = 0.0f;
-  for (int32_t i = lo; i <= hi; ++i) s += a[i] * b[i];
+  for (int32_t i = 1; i <= n; ++i) s += a[i] * b[i];
   return s;
 }
 
