@@ -16,7 +16,8 @@
 
 namespace olive::testing {
 
-struct RecordingSink : ErrorSink {
+// Counts the reports (a name of its own: the output tests have a RecordingSink in this namespace).
+struct CountingSink : ErrorSink {
   int reports = 0;
   void Report(std::string_view) override { ++reports; }
 };
@@ -49,7 +50,7 @@ inline Inputs TreeInputs() {
 
 struct Tree {
   Inputs in = TreeInputs();
-  RecordingSink log;
+  CountingSink log;
   PlantState p;
   NitroState n;
   SeasonState season;
