@@ -30,7 +30,7 @@ struct GisState {
   // GIS output dates so far in the pass (INIT1 sets it to 0); the end-of-run row counts too.
   uint32_t GisFileIndex = 0;
   std::string GisFilename;  // the GIS file of the current output date
-  bool ok = false;          // the last GIS file opened for appending
+  bool ok = false;          // the last GIS row was written
 };
 
 // Largest GIS file number that the five-digit file names hold.
