@@ -19,14 +19,10 @@
 #include "output/gis_output.h"
 #include "output/summary.h"
 #include "output/writer_context.h"
+#include "recording_sink.h"
 #include "toolkit/modutils.h"
 
 namespace olive::testing {
-
-struct RecordingSink : ErrorSink {
-  std::vector<std::string> messages;
-  void Report(std::string_view m) override { messages.emplace_back(m); }
-};
 
 // A fresh directory under the system's temporary directory, removed at the end of the test.
 class TempDir {

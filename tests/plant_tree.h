@@ -11,16 +11,11 @@
 #include "plant/plant_growth.h"
 #include "plant/plant_init.h"
 #include "plant/plant_state.h"
+#include "recording_sink.h"
 #include "toolkit/error_sink.h"
 #include "weather/weather.h"
 
 namespace olive::testing {
-
-// Counts the reports (a name of its own: the output tests have a RecordingSink in this namespace).
-struct CountingSink : ErrorSink {
-  int reports = 0;
-  void Report(std::string_view) override { ++reports; }
-};
 
 inline Inputs TreeInputs() {
   Inputs in;
@@ -50,7 +45,7 @@ inline Inputs TreeInputs() {
 
 struct Tree {
   Inputs in = TreeInputs();
-  CountingSink log;
+  RecordingSink log;
   PlantState p;
   NitroState n;
   SeasonState season;

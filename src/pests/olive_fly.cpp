@@ -8,22 +8,6 @@ namespace olive {
 
 namespace {
 
-// Internal sub-steps of one delay step and the fraction moved per sub-step, worked out exactly as
-// the toolkit's delays work them out (in double, a stored as a float), so that the matrix steps
-// below, which advance many delays with shared coefficients at once, give the same numbers as one
-// DelayNoPlr call per row or column.
-struct SubSteps {
-  int32_t idt;
-  float a;
-};
-
-SubSteps SplitStep(float del, float DT, int32_t k) {
-  const int32_t idt = static_cast<int32_t>(2.0 * DT * k / del + 1.0);
-  const float a =
-      static_cast<float>(static_cast<double>(DT) / (static_cast<double>(del) / k) / idt);
-  return {idt, a};
-}
-
 // The youngest fruit class that holds immatures, kfru + 1 when none does. Immatures only ever
 // move to older fruit classes, so the classes below it stay empty for the rest of the day: the
 // steps below skip them, where they would only add and move exact zeros.

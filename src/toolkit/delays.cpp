@@ -6,23 +6,6 @@ namespace olive {
 
 namespace {
 
-// Sub-steps of one step: idt keeps the fraction moved from one substage to the next in a
-// sub-step below one half; a is that fraction, k DT / (del idt).
-struct SubSteps {
-  int32_t idt;
-  float a;
-};
-
-// Both are worked out in double and a is stored as a float. In double, 2 DT k is exact and is
-// divided last, so a step with DT k / del at exactly one half takes two sub-steps and one a float
-// step shorter takes one (float arithmetic would round 1.99999994 up to 2).
-SubSteps SplitStep(float del, float DT, int32_t k) {
-  const int32_t idt = static_cast<int32_t>(2.0 * DT * k / del + 1.0);
-  const float a =
-      static_cast<float>(static_cast<double>(DT) / (static_cast<double>(del) / k) / idt);
-  return {idt, a};
-}
-
 // Moves the fraction a of each substage into the next, for substages k down to 2. Going downward,
 // every r[i - 1] read is still the value from before this sub-step, so the updates are independent
 // of each other and the loop vectorises.
@@ -43,6 +26,13 @@ float StepNoLoss(float rate, float* r, int32_t k, SubSteps s) {
 }
 
 }  // namespace
+
+SubSteps SplitStep(float del, float DT, int32_t k) {
+  const int32_t idt = static_cast<int32_t>(2.0 * DT * k / del + 1.0);
+  const float a =
+      static_cast<float>(static_cast<double>(DT) / (static_cast<double>(del) / k) / idt);
+  return {idt, a};
+}
 
 void DelayNoPlr(float viN, float& Vout, AgeVec& r, float del, float DT, int32_t k) {
   Vout = 0.0f;
