@@ -115,12 +115,26 @@ TEST_F(GisTest, ASecondStationAppendsOneRowToEachFileWithoutHeaderOrListEntry) {
 }
 
 TEST_F(GisTest, AnExistingFileGetsRowsOnlyAndIsNotListed) {
+  {
+    std::ofstream existing(File("OUT00002.txt"), std::ios::binary);
+    existing << kCommonHeader << "\r\n";  // made by an earlier run
+  }
+  ASSERT_TRUE(RunOutputPass(sim, ctx, 65, false, SetTree));
+  const auto lines = ReadLines(File("OUT00002.txt"));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], kCommonHeader);
+  EXPECT_EQ(Fields(lines[1]).size(), 23u);
+  EXPECT_EQ(FieldOf(lines[0], lines[1], "WxFile"), "Cordoba.txt");
+  EXPECT_EQ(ReadFile(File("GisFilesList.txt")), "OUT00end.txt\r\n");
+}
+
+TEST_F(GisTest, AnEmptyFileIsNewItGetsTheHeaderAndIsListed) {
   { std::ofstream existing(File("OUT00002.txt"), std::ios::binary); }
   ASSERT_TRUE(RunOutputPass(sim, ctx, 65, false, SetTree));
   const auto lines = ReadLines(File("OUT00002.txt"));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(Fields(lines[0]).size(), 23u);
-  EXPECT_EQ(ReadFile(File("GisFilesList.txt")), "OUT00end.txt\r\n");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], kCommonHeader);
+  EXPECT_EQ(ReadFile(File("GisFilesList.txt")), "OUT00002.txt\r\nOUT00end.txt\r\n");
 }
 
 TEST_F(GisTest, GroupsFollowTheSwitchesInTheirOrder) {

@@ -19,7 +19,7 @@ namespace {
 bool OpenDailyFile(Simulation& sim) {
   OutputFile& f = sim.files.dailyfile;
   if (f.IsOpen() && !CloseOutput(sim.files, f, sim.log)) return false;
-  if (!f.Create((sim.files.workdir / kDailyFileName).string())) {
+  if (!f.Create(sim.files.DailyPath().string())) {
     // The file is held by another process.
     if (f.Error() == EBUSY || f.Error() == ETXTBSY) {
       sim.files.console.Write("Dailyfile already open .\n");
@@ -35,7 +35,7 @@ bool OpenDailyFile(Simulation& sim) {
 }  // namespace
 
 void INIT1(Simulation& sim) {
-  if (sim.in.Daily && !OpenDailyFile(sim)) return;
+  if (sim.in.Daily && sim.files.dailyToFile && !OpenDailyFile(sim)) return;
 
   SeasonState& s = sim.season;
   s.PlantDD = s.PlantDDSum = s.PlantddbSum = 0;
@@ -55,7 +55,7 @@ void INIT1(Simulation& sim) {
   SetUpFly(sim);  // the fly's attacked fruit start from the tree's fruit
 
   // Names of new GIS files are appended to the list; a list that cannot be opened stays closed.
-  sim.files.gisfilesListfile.Append((sim.files.workdir / kGisFilesListName).string());
+  sim.files.Shared().OpenGisList(sim.files);
 
   if (sim.in.nitro) INITRO(sim.log, sim.nitro, sim.plant, sim.in);
   waterinit(sim.water);

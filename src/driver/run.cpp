@@ -9,7 +9,6 @@
 #include "driver/simulation.h"
 #include "output/error_log.h"
 #include "output/gis_output.h"
-#include "soil/soil_water_table.h"
 #include "weather/readwx.h"
 
 namespace olive {
@@ -70,8 +69,8 @@ void StartPass(Simulation& sim, const DriverState& atInputs) {
 
 bool PreparePass(Simulation& sim, const DriverState& atInputs) {
   StartPass(sim, atInputs);
-  GetSoilWaterConditions(sim.log, sim.in.wxstation, sim.water, sim.drv.SoilWaterOk,
-                         sim.files.workdir);
+  sim.files.Shared().GetSoilWaterConditions(sim.log, sim.in.wxstation, sim.water,
+                                            sim.drv.SoilWaterOk, sim.files.workdir);
   if (!sim.log.RunOk) return false;
   sim.drv.PruneToday = false;
   WxPeriod period{sim.drv.modelStartDate, sim.drv.ModelEndDate, sim.drv.ndays};
@@ -97,12 +96,41 @@ int RunPasses(Simulation& sim) {
       if (sim.in.Daily) CloseOutput(sim.files, sim.files.dailyfile, sim.log);
       return pass;
     }
-    if (!GenerateSoilwater(sim.log, sim.in.wxstation, sim.water, sim.files.workdir)) return pass;
+    if (!sim.files.Shared().GenerateSoilwater(sim.log, sim.in.wxstation, sim.water,
+                                              sim.files.workdir)) {
+      return pass;
+    }
   }
   ReportError(sim.log, "Station " + sim.in.wxstation +
                            " still missing from lut\\OliveSoilWater.txt after it was recorded.");
   sim.log.RunOk = false;
   return 2;
+}
+
+RunResult RunStation(ErrorSink& log, const std::vector<std::string>& args, const RunPlace& place,
+                     std::optional<float> TempIncr) {
+  auto sim = std::make_unique<Simulation>(log);
+  sim->files.workdir = place.workdir;
+  sim->files.shared = place.shared;
+  sim->files.dailyToFile = place.dailyToFile;
+  sim->files.dailyPath = place.dailyPath;
+  if (place.console != nullptr) sim->files.console.Attach(place.console, "standard output");
+  RunResult result;
+  try {
+    DiskFiles files;
+    ReadInputs(log, args, files, sim->in, sim->drv, sim->rng);
+    const bool inputsRead = log.RunOk;
+    // A warming scenario: the setup file as if its temperature adjustment had been edited.
+    if (inputsRead && TempIncr) sim->in.wxcons[1] = *TempIncr;
+    if (inputsRead) RunPasses(*sim);
+    const bool passesRan = inputsRead && log.RunOk;
+    EndSequence(*sim, inputsRead);
+    result.completed = passesRan && log.RunOk && !sim->files.WriteFailed;
+  } catch (const AsinDomainError&) {
+    result.code = kExitAsinDomain;
+  }
+  if (sim->files.WriteFailed) result.code = kExitWriteFailed;
+  return result;
 }
 
 int RunOlive(const std::vector<std::string>& args, const std::filesystem::path& workdir) {
@@ -112,20 +140,9 @@ int RunOlive(const std::vector<std::string>& args, const std::filesystem::path& 
     std::fprintf(stderr, "olive: cannot open or create the error log \"%s\"\n", log.Path().c_str());
     return kExitErrorLogFailed;
   }
-  auto sim = std::make_unique<Simulation>(log);
-  sim->files.workdir = workdir;
-  sim->files.console.Attach(stdout, "standard output");
-  int code = kExitOk;
-  try {
-    DiskFiles files;
-    ReadInputs(log, args, files, sim->in, sim->drv, sim->rng);
-    const bool inputsRead = log.RunOk;
-    if (inputsRead) RunPasses(*sim);
-    EndSequence(*sim, inputsRead);
-  } catch (const AsinDomainError&) {
-    code = kExitAsinDomain;
-  }
-  if (sim->files.WriteFailed) code = kExitWriteFailed;
+  RunPlace place;
+  place.workdir = workdir;
+  int code = RunStation(log, args, place).code;
   if (log.WriteFailed()) {
     std::fprintf(stderr, "olive: writing to the error log \"%s\" failed\n", log.Path().c_str());
     code = kExitErrorLogFailed;

@@ -3,7 +3,9 @@
 // command line. The run opens the error log, reads the command line and the setup file, makes one
 // pass over the dates (two when the station is new to the soil-water table: a first pass without
 // output records the station's soil water), and ends by closing its files.
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,8 @@ namespace olive {
 
 struct Simulation;
 struct DriverState;
+struct ErrorSink;
+class SharedFiles;
 
 // Process exit codes.
 inline constexpr int kExitOk = 0;          // a normal end, also when an input error ended the run
@@ -23,6 +27,27 @@ inline constexpr int kExitWriteFailed = 3;     // an output file could not be wr
 // weather file names are taken as given. Returns the process's exit code.
 int RunOlive(const std::vector<std::string>& args, const std::filesystem::path& workdir = ".");
 int RunOlive(int argc, char** argv);
+
+// Where one run's output goes.
+struct RunPlace {
+  std::filesystem::path workdir = ".";  // the shared files and, by default, the daily file
+  SharedFiles* shared = nullptr;        // nullptr: the shared files themselves, under their locks
+  bool dailyToFile = true;          // false: no daily file (Daily keeps its meaning for the model)
+  std::filesystem::path dailyPath;  // empty: "OliveDaily.txt" in workdir
+  std::FILE* console = stdout;      // the console tables; nullptr: none
+};
+
+// How one run ended.
+struct RunResult {
+  int code = kExitOk;      // the exit code of olive for this run (the error log aside)
+  bool completed = false;  // inputs read, every day simulated, every write made
+};
+
+// One run of one station (RunOlive without the error log's opening): reads the command line's
+// parameters args and the setup file, replaces the setup's temperature adjustment wxcons[1] with
+// TempIncr when given, and runs the passes with their output going to place. Messages go to log.
+RunResult RunStation(ErrorSink& log, const std::vector<std::string>& args, const RunPlace& place,
+                     std::optional<float> TempIncr = std::nullopt);
 
 // The passes of a run whose inputs have been read: each pass looks the station up in the
 // soil-water table, reads the weather, initialises the model and runs the days. A station missing

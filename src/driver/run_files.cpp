@@ -5,6 +5,10 @@
 
 namespace olive {
 
+std::filesystem::path RunFiles::DailyPath() const {
+  return dailyPath.empty() ? workdir / kDailyFileName : dailyPath;
+}
+
 bool CheckOutput(RunFiles& files, OutputFile& f, ErrorSink& log) {
   if (!f.Failed()) return true;
   if (!f.FailureReported()) {

@@ -1,10 +1,12 @@
 #pragma once
 // The output files that the driver opens and closes: the daily file, the list of GIS files and
-// the console. A failed write on any of them ends the run with a message in the error log and a
-// non-zero exit code.
+// the console; and the sink through which the run changes the files that it shares with every run
+// in its working directory. A failed write on any of them ends the run with a message in the
+// error log and a non-zero exit code.
 #include <filesystem>
 
 #include "output/output_file.h"
+#include "output/shared_files.h"
 #include "toolkit/error_sink.h"
 
 namespace olive {
@@ -15,6 +17,20 @@ struct RunFiles {
   OutputFile gisfilesListfile;          // "GisFilesList.txt"
   OutputFile console;                   // standard output: the console tables
   bool WriteFailed = false;             // an output file could not be written
+
+  // Where the daily rows go: a file (dailyPath, or "OliveDaily.txt" in workdir when it is empty),
+  // or, with dailyToFile false, nowhere; the Daily switch keeps its meaning for the model either
+  // way.
+  bool dailyToFile = true;
+  std::filesystem::path dailyPath;
+
+  // The shared files' sink: the files themselves unless a batch keeps the run's changes in a
+  // journal (not owned).
+  SharedFiles* shared = nullptr;
+  DirectSharedFiles direct;
+  SharedFiles& Shared() { return shared != nullptr ? *shared : direct; }
+  // The daily file's path.
+  std::filesystem::path DailyPath() const;
 };
 
 inline constexpr const char* kDailyFileName = "OliveDaily.txt";

@@ -261,6 +261,7 @@ void OUTPUT(Simulation& sim) {
   const PlantState& p = sim.plant;
   sim.out.prcntatkd = 0;
   if (p.fruNum > 0) sim.out.prcntatkd = p.FruNumAtk / p.fruNum * 100;
+  if (!sim.files.dailyfile.IsOpen()) return;  // rows not kept (a batch without daily files)
 
   std::string& line = sim.out.line;
   line.clear();

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "output/file_lock.h"
+
 namespace olive {
 
 ErrorLog::ErrorLog(const std::string& path) : path_(path) {
@@ -14,19 +16,29 @@ ErrorLog::~ErrorLog() {
 }
 
 void ErrorLog::Report(std::string_view message) {
+  WriteLine(FormatErrorLine(LocalDateTimeText(), location_, message));
+}
+
+void ErrorLog::WriteLine(std::string_view line) {
   if (file_ == nullptr) {
     write_failed_ = true;
     return;
   }
-  std::string line = LocalDateTimeText();
-  line += ' ';
-  line += std::string_view(location_).substr(0, 20);
-  line += ' ';
-  line += message;
-  line += '\n';
+  const FileLock lock(fileno(file_));
   if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) {
     write_failed_ = true;
   }
+}
+
+std::string FormatErrorLine(std::string_view dateTime, std::string_view Location,
+                            std::string_view message) {
+  std::string line(dateTime);
+  line += ' ';
+  line += Location.substr(0, 20);
+  line += ' ';
+  line += message;
+  line += '\n';
+  return line;
 }
 
 std::string LocalDateTimeText() {

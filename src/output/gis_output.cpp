@@ -1,8 +1,6 @@
 #include "output/gis_output.h"
 
 #include <charconv>
-#include <filesystem>
-#include <system_error>
 
 #include "driver/run_files.h"
 #include "driver/simulation.h"
@@ -207,39 +205,6 @@ void AppendMessageNumber(std::string& out, int64_t n) {
   out.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
 }
 
-// Adds the name of a newly created GIS file to the run's list of GIS files, and sends it to the
-// file at once.
-bool ListGisFile(Simulation& sim, const WriterContext& ctx, std::string_view name) {
-  std::string line(name);
-  line.append(kTableLineEnd);
-  OutputFile& list = sim.files.gisfilesListfile;
-  if (list.IsOpen()) {
-    list.Write(line);
-    list.Flush();
-    return CheckOutput(sim.files, list, sim.log);
-  }
-  if (list.Error() != 0) {
-    // INIT1 could not open the list: say so rather than lose the name.
-    ReportFileFailure(sim.log, "Can not open: ", kGisFilesListName, list.Error());
-    sim.files.WriteFailed = true;
-    return false;
-  }
-  // The run ended before INIT1 opened the list (the end-of-run row): add the name directly.
-  OutputFile direct;
-  if (!direct.Append((ctx.workdir / kGisFilesListName).string())) {
-    ReportFileFailure(sim.log, "Can not open: ", kGisFilesListName, direct.Error());
-    sim.files.WriteFailed = true;
-    return false;
-  }
-  direct.Write(line);
-  if (!direct.Close()) {
-    ReportFileFailure(sim.log, "Can not write: ", kGisFilesListName, direct.Error());
-    sim.files.WriteFailed = true;
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 uint32_t GisOutputDateCount(uint32_t ndays, int32_t GisOutputInterval) {
@@ -300,7 +265,6 @@ void GisHeaders(std::string& out, const Inputs& in) {
 bool OpenGisFile(GisFile& f, Simulation& sim, const WriterContext& ctx,
                  std::string_view modelName) {
   GisState& gis = sim.gis;
-  f.file.Close();
   f.due = false;
   f.ok = true;
   gis.GisFileIndex += 1;
@@ -329,39 +293,24 @@ bool OpenGisFile(GisFile& f, Simulation& sim, const WriterContext& ctx,
     sim.log.RunOk = false;
     return f.ok = false;
   }
-
-  const std::filesystem::path path = ctx.workdir / gis.GisFilename;
-  std::error_code ec;
-  const bool created = !std::filesystem::exists(path, ec);
-  gis.ok = f.file.Append(path.string());
-  if (!gis.ok) {
-    ReportFileFailure(sim.log, "Can not open: ", gis.GisFilename, f.file.Error());
-    return f.ok = false;
-  }
   f.due = true;
-  if (created) {
-    std::string header;
-    GisHeaders(header, sim.in);
-    f.file.Write(header);
-    f.ok = ListGisFile(sim, ctx, gis.GisFilename);
-  }
   return f.ok;
 }
 
-bool GisOutput(GisFile& f, const Simulation& sim, const WriterContext& ctx) {
+bool GisOutput(GisFile& f, Simulation& sim, const WriterContext& ctx) {
   if (!f.due) return f.ok;
+  f.due = false;
   const ClockReading now = ctx.clock();
   const std::string date = DateText(now);
   const std::string time = RowTimeText(LongTimeText(now));
+  std::string header;
+  GisHeaders(header, sim.in);
   std::string row;
   AppendRow(row, kGroups, sim, GisRowSource(sim), {date, time});
   row.append(kTableLineEnd);
-  f.file.Write(row);
-  if (!f.file.Close()) {
-    ReportFileFailure(sim.log, "Can not write: ", sim.gis.GisFilename, f.file.Error());
-    f.ok = false;
-  }
-  f.due = false;
+  sim.gis.ok = sim.files.Shared().AppendRow(sim.files, sim.log, ctx.workdir,
+                                            {sim.gis.GisFilename, header, row, true});
+  f.ok = sim.gis.ok;
   return f.ok;
 }
 

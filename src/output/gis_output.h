@@ -4,8 +4,9 @@
 // that the runs over a region together give one table per date. The first output date of a pass
 // writes nothing. At the end of a run (naming scheme 1) one more row goes into "OUT00end.txt".
 // Each GIS file gets its header when it is created, and its name is then added to the list file
-// "GisFilesList.txt"; an existing file gets rows only. A GIS file is opened, written and closed
-// within one output date, so the rows of every date are on disk as soon as the date is done.
+// "GisFilesList.txt"; an existing file gets rows only. Each row goes to the run's shared-files
+// sink (output/shared_files.h), which writes it at once, whole and under the file's lock, so the
+// rows of every date are on disk as soon as the date is done, also when many runs share the files.
 //
 // Row forms: the common part (weather file, place, dates, the tree's degree-days, fruit and bloom)
 // reports the output day, or the harvest snapshot when a harvest happened since the last output
@@ -17,7 +18,6 @@
 #include <string_view>
 
 #include "output/column_table.h"
-#include "output/output_file.h"
 #include "output/writer_context.h"
 #include "toolkit/error_sink.h"
 
@@ -30,18 +30,17 @@ struct GisState {
   // GIS output dates so far in the pass (INIT1 sets it to 0); the end-of-run row counts too.
   uint32_t GisFileIndex = 0;
   std::string GisFilename;  // the GIS file of the current output date
-  bool ok = false;          // the last GIS file opened for appending
+  bool ok = false;          // the last GIS row was written
 };
 
 // Largest GIS file number that the five-digit file names hold.
 inline constexpr uint32_t kMaxGisFileIndex = 99999;
 inline constexpr std::string_view kGisEndFileName = "OUT00end.txt";
 
-// The GIS file of the current output date: open only between OpenGisFile and GisOutput.
+// The GIS file of the current output date, between OpenGisFile and GisOutput.
 struct GisFile {
-  OutputFile file;
   bool due = false;  // a row is to be written (not on the first output date of a pass)
-  bool ok = true;    // false once opening the file or adding it to the list failed
+  bool ok = true;    // false once naming the file, writing it or adding it to the list failed
 };
 
 // Upper bound of the GIS output dates of a pass of ndays days: ndays / interval, or with interval
@@ -62,17 +61,19 @@ std::span<const ColumnGroup> GisColumnGroups();
 // Which values the next GIS row reports.
 RowSource GisRowSource(const Simulation& sim);
 
-// Advances GisFileIndex, forms GisFilename, and opens the file for appending as f (not on the
-// first output date of a pass, unless for the end-of-run row). A file that did not exist gets the
-// header, and its name goes to the run's list "GisFilesList.txt" (sim.files.gisfilesListfile,
-// opened by INIT1). Failures are reported to the error log and clear RunOk; false then.
+// Advances GisFileIndex and forms GisFilename; f is then due for a row (not on the first output
+// date of a pass, unless for the end-of-run row). A GisOutputTarget without a naming scheme, or
+// more output dates than the names can number, is reported to the error log and clears RunOk;
+// false then.
 bool OpenGisFile(GisFile& f, Simulation& sim, const WriterContext& ctx, std::string_view modelName);
 // Appends the header line (column names and line end) for the run's switches.
 void GisHeaders(std::string& out, const Inputs& in);
-// Writes one row to the open GIS file and closes it. False when the row could not be written or
-// the file could not be opened (reported to the error log, RunOk cleared); the driver then ends
-// the run with a non-zero exit code.
-bool GisOutput(GisFile& f, const Simulation& sim, const WriterContext& ctx);
+// Appends one row to the GIS file through the run's shared-files sink. A file that is new (absent
+// or empty) gets the header first, and its name goes to the run's list "GisFilesList.txt"
+// (sim.files.gisfilesListfile, opened by INIT1). False when the file could not be opened or
+// written (reported to the error log, RunOk cleared); the driver then ends the run with a
+// non-zero exit code.
+bool GisOutput(GisFile& f, Simulation& sim, const WriterContext& ctx);
 
 // One GIS output date, as the driver calls it: OpenGisFile, then GisOutput.
 bool WriteGisRow(Simulation& sim, const WriterContext& ctx, std::string_view modelName);

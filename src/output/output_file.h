@@ -33,6 +33,8 @@ class OutputFile {
   bool Close();
 
   bool IsOpen() const { return stream_ != nullptr; }
+  // The open file's descriptor, for locking it (-1 when not open).
+  int Descriptor() const { return stream_ != nullptr ? fileno(stream_) : -1; }
   // True once text handed to the file could not be written.
   bool Failed() const { return failed_; }
   // The system's error number of the failed open or of the first failed write (0 when none).

@@ -1,10 +1,6 @@
 #include "output/summary.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "driver/simulation.h"
-#include "output/output_file.h"
 
 namespace olive {
 namespace {
@@ -229,29 +225,18 @@ void SummaryHeader(std::string& out, const Inputs& in) {
   out.append(kTableLineEnd);
 }
 
-bool WriteSummary(const Simulation& sim, const WriterContext& ctx) {
-  const std::filesystem::path path = ctx.workdir / kSummaryFileName;
-  std::error_code ec;
-  const bool created = !std::filesystem::exists(path, ec);
-  OutputFile f;
-  if (!f.Append(path.string())) {
-    ReportFileFailure(sim.log, "Can not open: ", kSummaryFileName, f.Error());
-    return false;
-  }
-  std::string text;
-  if (created) SummaryHeader(text, sim.in);
+bool WriteSummary(Simulation& sim, const WriterContext& ctx) {
+  std::string header;
+  SummaryHeader(header, sim.in);
   // The GIS output of the same date has made "ddmmmyy" the date form of the run.
   const ClockReading now = ctx.clock();
   const std::string date = DateText(now);
   const std::string time = RowTimeText(LongTimeText(now));
-  AppendRow(text, kGroups, sim, SummaryRowSource(sim), {date, time});
-  text.append(kTableLineEnd);
-  f.Write(text);
-  if (!f.Close()) {
-    ReportFileFailure(sim.log, "Can not write: ", kSummaryFileName, f.Error());
-    return false;
-  }
-  return true;
+  std::string row;
+  AppendRow(row, kGroups, sim, SummaryRowSource(sim), {date, time});
+  row.append(kTableLineEnd);
+  return sim.files.Shared().AppendRow(sim.files, sim.log, ctx.workdir,
+                                      {kSummaryFileName, header, row, false});
 }
 
 }  // namespace olive

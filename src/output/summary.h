@@ -30,11 +30,12 @@ RowSource SummaryRowSource(const Simulation& sim);
 // Appends the header line (column names and line end) for the run's switches.
 void SummaryHeader(std::string& out, const Inputs& in);
 
-// Appends one row to the summary table, creating it with its header when it does not exist. The
-// file is opened and closed within the call. False when it could not be opened or written
+// Appends one row to the summary table through the run's shared-files sink, with the header first
+// when the table is new (absent or empty); the row is on disk, whole and written under the table's
+// lock, when the call returns. False when it could not be opened or written
 // (reported to the error log, RunOk cleared); the driver then ends the run with a non-zero exit
 // code. Called on each GIS output date when Summary is on, after the GIS row and before the
 // period sums are cleared.
-bool WriteSummary(const Simulation& sim, const WriterContext& ctx);
+bool WriteSummary(Simulation& sim, const WriterContext& ctx);
 
 }  // namespace olive

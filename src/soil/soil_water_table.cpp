@@ -1,5 +1,7 @@
 #include "soil/soil_water_table.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -7,6 +9,8 @@
 #include <fstream>
 #include <system_error>
 #include <utility>
+
+#include "output/file_lock.h"
 
 namespace olive {
 
@@ -216,7 +220,10 @@ bool ReplaceFileContents(const fs::path& path, std::string_view contents, std::s
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   fs::path temporary = path;
   std::string suffix(".");
-  suffix.append(std::to_string(stamp)).append(".tmp");
+  suffix.append(std::to_string(::getpid()))
+      .append(".")
+      .append(std::to_string(stamp))
+      .append(".tmp");
   temporary += suffix;
 
   std::error_code ec;
@@ -246,72 +253,118 @@ bool ReplaceFileContents(const fs::path& path, std::string_view contents, std::s
   return true;
 }
 
-void GetSoilWaterConditions(ErrorSink& log, std::string_view wxstation, WaterState& w,
-                            bool& SoilWaterOk, const fs::path& workdir) {
-  std::string text;
-  switch (ReadTextFile(SoilWaterTablePath(workdir), text)) {
+SoilWaterText ReadSoilWaterTable(const fs::path& workdir) {
+  SoilWaterText table;
+  switch (ReadTextFile(SoilWaterTablePath(workdir), table.text)) {
     case ReadStatus::CannotOpen:
-      ReportError(log, "Error opening " + std::string(kSoilWaterTableName));
-      log.RunOk = false;
-      return;
+      table.status = TableReadStatus::CannotOpen;
+      table.text.clear();
+      break;
     case ReadStatus::ReadFailed:
-      ReportError(log, "Error reading " + std::string(kSoilWaterTableName));
-      log.RunOk = false;
-      return;
+      table.status = TableReadStatus::ReadFailed;
+      table.text.clear();
+      break;
     case ReadStatus::Ok:
+      table.status = TableReadStatus::Ok;
       break;
   }
-  WaterRec row;
-  bool found = false;
-  if (!FindSoilWaterRow(log, text, wxstation, row, found)) {
+  return table;
+}
+
+SoilWaterLookup LookUpStation(const SoilWaterText& table, std::string_view wxstation) {
+  SoilWaterLookup lookup;
+  switch (table.status) {
+    case TableReadStatus::CannotOpen:
+      lookup.messages.push_back("Error opening " + std::string(kSoilWaterTableName));
+      lookup.ok = false;
+      return lookup;
+    case TableReadStatus::ReadFailed:
+      lookup.messages.push_back("Error reading " + std::string(kSoilWaterTableName));
+      lookup.ok = false;
+      return lookup;
+    case TableReadStatus::Ok:
+      break;
+  }
+  // The messages of a malformed row, kept for the caller's log.
+  struct Messages final : ErrorSink {
+    std::vector<std::string>& out;
+    explicit Messages(std::vector<std::string>& o) : out(o) {}
+    void Report(std::string_view m) override { out.emplace_back(m); }
+  } sink(lookup.messages);
+  lookup.ok = FindSoilWaterRow(sink, table.text, wxstation, lookup.row, lookup.found);
+  if (!lookup.found) lookup.row = WaterRec{};
+  return lookup;
+}
+
+void ApplySoilWaterLookup(ErrorSink& log, const SoilWaterLookup& lookup, WaterState& w,
+                          bool& SoilWaterOk) {
+  for (const std::string& message : lookup.messages) ReportError(log, message);
+  if (!lookup.ok) {
     log.RunOk = false;
     return;
   }
-  if (found) {
-    w.SoilwIn = static_cast<float>(row.sw);
-    w.SoilwMaxIn = static_cast<float>(row.swmax);
-    w.pwpin = static_cast<float>(row.pwp);
+  if (lookup.found) {
+    w.SoilwIn = static_cast<float>(lookup.row.sw);
+    w.SoilwMaxIn = static_cast<float>(lookup.row.swmax);
+    w.pwpin = static_cast<float>(lookup.row.pwp);
   }
-  SoilWaterOk = found;
+  SoilWaterOk = lookup.found;
 }
 
-bool GenerateSoilwater(ErrorSink& log, std::string_view wxstation, const WaterState& w,
-                       const fs::path& workdir) {
-  const std::string notRecorded = "; the soil water of station \"" + std::string(wxstation) +
+void GetSoilWaterConditions(ErrorSink& log, std::string_view wxstation, WaterState& w,
+                            bool& SoilWaterOk, const fs::path& workdir) {
+  ApplySoilWaterLookup(log, LookUpStation(ReadSoilWaterTable(workdir), wxstation), w, SoilWaterOk);
+}
+
+bool SoilWaterTableWithRow(ErrorSink& log, const SoilWaterText& table, const WaterRec& row,
+                           std::string& newText) {
+  const std::string notRecorded = "; the soil water of station \"" + row.wxloc +
                                   "\" was not recorded and the table was left unchanged";
   // A key with a TAB or a line end could not be read back: the station would be missed again
   // and again.
-  if (wxstation.find_first_of("\t\r\n") != std::string_view::npos) {
+  if (row.wxloc.find_first_of("\t\r\n") != std::string::npos) {
     ReportError(log, "Error writing " + std::string(kSoilWaterTableName) +
                          ": the station key holds a TAB or a line end" + notRecorded);
     log.RunOk = false;
     return false;
   }
-  const fs::path path = SoilWaterTablePath(workdir);
-  std::string text;
-  switch (ReadTextFile(path, text)) {
-    case ReadStatus::CannotOpen:
+  switch (table.status) {
+    case TableReadStatus::CannotOpen:
       ReportError(log, "Error opening " + std::string(kSoilWaterTableName) + notRecorded);
       log.RunOk = false;
       return false;
-    case ReadStatus::ReadFailed:
+    case TableReadStatus::ReadFailed:
       ReportError(log, "Error reading " + std::string(kSoilWaterTableName) + notRecorded);
       log.RunOk = false;
       return false;
-    case ReadStatus::Ok:
+    case TableReadStatus::Ok:
       break;
   }
   std::vector<WaterRec> WatArray;
-  if (!ParseSoilWaterTable(log, text, WatArray)) {
+  if (!ParseSoilWaterTable(log, table.text, WatArray)) {
     ReportError(log, std::string(kSoilWaterTableName) + " is malformed" + notRecorded);
     log.RunOk = false;
     return false;
   }
-  AppendSoilWaterRow(WatArray, StationRow(wxstation, w));
+  AppendSoilWaterRow(WatArray, row);
+  newText = FormatSoilWaterTable(WatArray);
+  return true;
+}
+
+bool GenerateSoilwater(ErrorSink& log, std::string_view wxstation, const WaterState& w,
+                       const fs::path& workdir) {
+  const WaterRec row = StationRow(wxstation, w);
+  const fs::path path = SoilWaterTablePath(workdir);
+  // Other runs in the working directory may record their stations meanwhile: the table is
+  // re-read, extended and replaced under its lock, so that every run's row stays.
+  const ReplacedFileLock lock(path);
+  std::string text;
+  if (!SoilWaterTableWithRow(log, ReadSoilWaterTable(workdir), row, text)) return false;
   std::string reason;
-  if (!ReplaceFileContents(path, FormatSoilWaterTable(WatArray), reason)) {
-    ReportError(log,
-                "Error writing " + std::string(kSoilWaterTableName) + ": " + reason + notRecorded);
+  if (!ReplaceFileContents(path, text, reason)) {
+    ReportError(log, "Error writing " + std::string(kSoilWaterTableName) + ": " + reason +
+                         "; the soil water of station \"" + row.wxloc +
+                         "\" was not recorded and the table was left unchanged");
     log.RunOk = false;
     return false;
   }

@@ -10,7 +10,11 @@
 // Written with single TABs and 2 decimals. Lookups take the first row whose key matches.
 //
 // The text functions work on the table in memory; GetSoilWaterConditions and GenerateSoilwater
-// are the thin edge that reads and rewrites the file.
+// are the thin edge that reads and rewrites the file. Runs in one working directory may go on at
+// the same time: GenerateSoilwater re-reads, extends and replaces the table under its lock, so that
+// no run's row is lost, and the table is always replaced whole (a new file renamed over the old),
+// so that a reader sees either the old or the new table.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -27,6 +31,8 @@ struct WaterRec {
   double sw = 0;      // soil water, table units
   double swmax = 0;   // maximum soil water (field capacity), table units
   double pwp = 0;     // permanent wilting point, table units
+
+  bool operator==(const WaterRec&) const = default;
 };
 
 // The table's name in messages, and its folder and file under the working directory.
@@ -69,6 +75,42 @@ std::filesystem::path SoilWaterTablePath(const std::filesystem::path& workdir);
 bool ReplaceFileContents(const std::filesystem::path& path, std::string_view contents,
                          std::string& reason);
 
+// How the table file could be read.
+enum class TableReadStatus : uint8_t { Ok, CannotOpen, ReadFailed };
+
+// The table as read from the file.
+struct SoilWaterText {
+  TableReadStatus status = TableReadStatus::Ok;
+  std::string text;
+};
+
+// Reads the table under workdir.
+SoilWaterText ReadSoilWaterTable(const std::filesystem::path& workdir);
+
+// What looking a station up in a table finds: the messages the lookup reports, whether the run
+// can go on, and the station's row when it has one.
+struct SoilWaterLookup {
+  std::vector<std::string> messages;
+  bool ok = true;      // false: the table could not be read or is malformed; the run ends
+  bool found = false;  // the station has a row
+  WaterRec row;        // its first row, when found
+
+  bool operator==(const SoilWaterLookup&) const = default;
+};
+
+// Looks wxstation up in a table read from the file.
+SoilWaterLookup LookUpStation(const SoilWaterText& table, std::string_view wxstation);
+
+// Reports a lookup's messages to log and does what GetSoilWaterConditions does with its result.
+void ApplySoilWaterLookup(ErrorSink& log, const SoilWaterLookup& lookup, WaterState& w,
+                          bool& SoilWaterOk);
+
+// The text that GenerateSoilwater writes: table with row appended (AppendSoilWaterRow). Returns
+// false, after reporting why the row was not recorded and clearing log.RunOk, when the table could
+// not be read or is malformed, or when the station key could not be read back.
+bool SoilWaterTableWithRow(ErrorSink& log, const SoilWaterText& table, const WaterRec& row,
+                           std::string& newText);
+
 // Looks wxstation up in the table under workdir. When found, sets w.SoilwIn, w.SoilwMaxIn and
 // w.pwpin from its row; SoilWaterOk := found. A table that cannot be opened or read is reported
 // ("Error opening lut\OliveSoilWater.txt"), clears log.RunOk and leaves SoilWaterOk unchanged.
@@ -76,8 +118,9 @@ void GetSoilWaterConditions(ErrorSink& log, std::string_view wxstation, WaterSta
                             bool& SoilWaterOk, const std::filesystem::path& workdir = ".");
 
 // Appends the run's row (StationRow) to the table under workdir and rewrites it, keeping every
-// row already there. Returns false, after reporting and clearing log.RunOk, when the table cannot
-// be read, is malformed or cannot be rewritten; the table on disk is then left as it was.
+// row already there; the table is re-read and replaced under its lock. Returns false, after
+// reporting and clearing log.RunOk, when the table cannot be read, is malformed or cannot be
+// rewritten; the table on disk is then left as it was.
 bool GenerateSoilwater(ErrorSink& log, std::string_view wxstation, const WaterState& w,
                        const std::filesystem::path& workdir = ".");
 

@@ -1,0 +1,210 @@
+// olive-batch's command line, its daily-file names and its progress line.
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string_view>
+
+#include "driver/batch.h"
+
+namespace olive {
+namespace {
+
+// The most stations run at once.
+constexpr unsigned kMaxJobs = 1024;
+
+std::string_view Trim(std::string_view s) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+bool ParseJobs(std::string_view text, unsigned& jobs) {
+  unsigned v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size() || v < 1 || v > kMaxJobs) return false;
+  jobs = v;
+  return true;
+}
+
+// "0,1,2.5": the increments in deg C.
+bool ParseIncrements(std::string_view text, std::vector<float>& out) {
+  out.clear();
+  for (;;) {
+    const std::size_t comma = text.find(',');
+    std::string_view item = Trim(text.substr(0, comma));
+    if (!item.empty() && item.front() == '+') item.remove_prefix(1);
+    float v = 0;
+    const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), v);
+    if (item.empty() || ec != std::errc() || end != item.data() + item.size()) return false;
+    out.push_back(v);
+    if (comma == std::string_view::npos) return true;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+// The weather file names of a list file, one a line; blank lines are skipped.
+bool ReadList(const std::string& name, std::vector<std::string>& out, std::string& error) {
+  std::ifstream in(name, std::ios::binary);
+  if (!in) {
+    error = "cannot read the station list \"" + name + "\"";
+    return false;
+  }
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::string_view item = Trim(line);
+    if (!item.empty()) out.emplace_back(item);
+  }
+  if (in.bad()) {
+    error = "cannot read the station list \"" + name + "\"";
+    return false;
+  }
+  return true;
+}
+
+// "m:ss", or "h:mm:ss" from an hour on.
+std::string DurationText(double seconds) {
+  const auto total = static_cast<int64_t>(std::max(0.0, seconds) + 0.5);
+  const int64_t h = total / 3600, m = total / 60 % 60, s = total % 60;
+  char text[48];
+  if (h > 0) {
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(h),
+                  static_cast<long long>(m), static_cast<long long>(s));
+  } else {
+    std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(m),
+                  static_cast<long long>(s));
+  }
+  return text;
+}
+
+}  // namespace
+
+bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, std::string& error) {
+  options = BatchOptions{};
+  std::vector<std::string> positional;
+  bool optionsEnd = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (optionsEnd || a.size() < 2 || a[0] != '-') {
+      positional.push_back(a);
+      continue;
+    }
+    // An option's value: "--name=value", "-jN", or the next argument.
+    auto value = [&](std::string_view name, std::string& out) {
+      if (a.size() > name.size() && a.compare(0, name.size(), name) == 0) {
+        const std::size_t skip = name.size() + (a[name.size()] == '=' ? 1 : 0);
+        out = a.substr(skip);
+        return true;
+      }
+      if (i + 1 >= args.size()) {
+        error = "option " + std::string(name) + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    auto is = [&](std::string_view name) {
+      return a == name || (a.compare(0, name.size(), name) == 0 && a.size() > name.size() &&
+                           (a[name.size()] == '=' || name == "-j"));
+    };
+    std::string v;
+    if (a == "--") {
+      optionsEnd = true;
+    } else if (a == "-h" || a == "--help") {
+      options.help = true;
+    } else if (a == "--progress") {
+      options.progress = true;
+    } else if (is("-j") || is("--jobs")) {
+      if (!value(a.compare(0, 6, "--jobs") == 0 ? "--jobs" : "-j", v)) return false;
+      if (!ParseJobs(v, options.jobs)) {
+        error = "the job count must be a whole number from 1 to " + std::to_string(kMaxJobs) +
+                ", not \"" + v + "\"";
+        return false;
+      }
+    } else if (is("--temp-increments")) {
+      if (!value("--temp-increments", v)) return false;
+      if (!ParseIncrements(v, options.TempIncrements)) {
+        error = "the temperature increments must be numbers separated by commas, not \"" + v + "\"";
+        return false;
+      }
+    } else if (is("--daily")) {
+      if (!value("--daily", v)) return false;
+      if (v.empty()) {
+        error = "option --daily needs a folder";
+        return false;
+      }
+      options.dailyDir = v;
+    } else {
+      error = "unknown option \"" + a + "\"";
+      return false;
+    }
+  }
+  if (options.help) return true;
+  constexpr std::size_t kParams = 8;
+  if (positional.size() <= kParams) {
+    error = "expected SETUP, the start and end dates, GIS_INTERVAL and at least one weather file";
+    return false;
+  }
+  options.params.assign(positional.begin(), positional.begin() + kParams);
+  for (std::size_t i = kParams; i < positional.size(); ++i) {
+    const std::string& name = positional[i];
+    if (name.size() > 1 && name[0] == '@') {
+      if (!ReadList(name.substr(1), options.weatherFiles, error)) return false;
+    } else {
+      options.weatherFiles.push_back(name);
+    }
+  }
+  if (options.weatherFiles.empty()) {
+    error = "no weather file to run";
+    return false;
+  }
+  return true;
+}
+
+std::string BatchUsage() {
+  return "usage: olive-batch [-j N] [--temp-increments T1,T2,...] [--daily DIR] [--progress]\n"
+         "                   SETUP MONTH1 DAY1 YEAR1 MONTH2 DAY2 YEAR2 GIS_INTERVAL "
+         "WEATHER_FILE...\n"
+         "Runs every weather station (a WEATHER_FILE \"@LIST\" names one file a line) as olive\n"
+         "would, in parallel, leaving the shared files as one olive run per station in order.\n"
+         "  -j N                   stations run at once (default: the hardware threads)\n"
+         "  --temp-increments T,.. run every station once per temperature increment (deg C),\n"
+         "                         which replaces the setup's temperature adjustment\n"
+         "  --daily DIR            write each station's daily file into DIR\n"
+         "  --progress             show the progress bar also when stderr is not a terminal\n"
+         "Exit code: 0 every station ran; 1 a station stopped early (see errorlog); 2 the error\n"
+         "log could not be written; 3 an output file could not be written; 64 a wrong command "
+         "line.\n";
+}
+
+std::string BatchDailyFileName(const std::string& wxstation, std::optional<float> TempIncr) {
+  std::string stem = wxstation;
+  const std::size_t dot = stem.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) stem.erase(dot);
+  if (TempIncr) {
+    char text[64];
+    std::snprintf(text, sizeof text, "_TempIncr%.3f", static_cast<double>(*TempIncr));
+    stem += text;
+  }
+  return stem + "_OliveDaily.txt";
+}
+
+std::string ProgressLine(std::size_t done, std::size_t total, double elapsedSeconds) {
+  constexpr std::size_t kWidth = 24;
+  const std::size_t filled = total == 0 ? kWidth : std::min(kWidth, done * kWidth / total);
+  std::string line = "olive-batch [";
+  line.append(filled, '#');
+  line.append(kWidth - filled, '.');
+  line += "] " + std::to_string(done) + "/" + std::to_string(total) + " stations, " +
+          DurationText(elapsedSeconds) + " elapsed, ";
+  if (done == 0) {
+    line += "--:-- left";
+  } else {
+    const double left = elapsedSeconds / static_cast<double>(done) *
+                        static_cast<double>(total > done ? total - done : 0);
+    line += DurationText(left) + " left";
+  }
+  return line;
+}
+}  // namespace olive
