@@ -1,7 +1,9 @@
 #include "toolkit/delays.h"
 
+#include <algorithm>
 #include <bit>
 #include <limits>
+#include <utility>
 
 #include "toolkit/modutils.h"
 
@@ -122,27 +124,45 @@ inline float FromUnits(double u) {
 
 using UnitVec = std::array<double, kMaxClasses + 1>;
 
-void ToUnits(const float* r, int32_t k, UnitVec& x) {
-  for (int32_t i = 1; i <= k; ++i) x[i] = static_cast<double>(Bits(r[i]));
+// The units of entries 1..k into x; returns their total (exact: whole numbers far below 2^53).
+double ToUnits(const float* r, int32_t k, UnitVec& x) {
+  uint64_t total = 0;
+  for (int32_t i = 1; i <= k; ++i) {
+    const uint32_t units = Bits(r[i]);
+    x[i] = static_cast<double>(units);
+    total += units;
+  }
+  return static_cast<double>(total);
 }
 
 void BackToFloats(const UnitVec& x, int32_t k, float* r) {
   for (int32_t i = 1; i <= k; ++i) r[i] = std::bit_cast<float>(static_cast<uint32_t>(x[i]));
 }
 
-// StepNoLoss on a vector and an inflow rate that are all tiny.
+// One sub-step's move by whole units: to[i] is from[i] plus the rounded share a of the difference
+// to from[i - 1], for i = 2..k (from and to distinct, so the loop runs forward over independent
+// elements and vectorises).
+inline void MoveUnits(const double* __restrict from, double* __restrict to, int32_t k, double a) {
+  for (int32_t i = 2; i <= k; ++i) to[i] = from[i] + RoundUnits(a * (from[i - 1] - from[i]));
+}
+
+// StepNoLoss on a vector and an inflow rate that are all tiny. The sub-steps alternate between
+// two unit vectors.
 float StepNoLossTiny(float rate, float* r, int32_t k, SubSteps s) {
-  UnitVec x;
+  UnitVec x, y;
   ToUnits(r, k, x);
+  double* from = x.data();
+  double* to = y.data();
   const double a = s.a;
   const double in = rate == 0.0f ? 0.0 : static_cast<double>(Bits(rate));
   double out = 0.0;
   for (int32_t j = 1; j <= s.idt; ++j) {
-    out = AddUnits(out, RoundUnits(a * x[k]));
-    for (int32_t i = k; i >= 2; --i) x[i] = x[i] + RoundUnits(a * (x[i - 1] - x[i]));
-    x[1] = x[1] + RoundUnits(a * (in - x[1]));
+    out = AddUnits(out, RoundUnits(a * from[k]));
+    MoveUnits(from, to, k, a);
+    to[1] = from[1] + RoundUnits(a * (in - from[1]));
+    std::swap(from, to);
   }
-  BackToFloats(x, k, r);
+  BackToFloats(from == x.data() ? x : y, k, r);
   return FromUnits(out);
 }
 
@@ -179,30 +199,29 @@ bool LossesFitUnits(const AgeVec& loss, int32_t k) {
 template <bool WithShed>
 float StepWithLossTiny(float rate, float* v, int32_t k, SubSteps s, const AgeVec& loss,
                        float& Shed) {
-  UnitVec x;
-  ToUnits(v, k, x);
+  UnitVec x, moved, lossUnits;
+  const double held = ToUnits(v, k, x);
+  for (int32_t i = 1; i <= k; ++i) lossUnits[i] = loss[i];
   const double a = s.a;
   const double inAll = static_cast<double>(s.idt) * (rate == 0.0f ? 0.0 : Bits(rate));
-  double bound = inAll + 2.0 * (k + 1) * s.idt;
-  for (int32_t i = 1; i <= k; ++i) bound += x[i];
-  const bool anyOrder = bound < kTinyUnits;
-  UnitVec lost{};  // each substage's losses, when they may be added in any order
+  const bool anyOrder = held + inAll + 2.0 * (k + 1) * s.idt < kTinyUnits;
+  UnitVec lost;  // each substage's losses, when they may be added in any order
+  if (WithShed && anyOrder) std::fill(lost.begin() + 1, lost.begin() + k + 1, 0.0);
   double out = 0.0, shed = 0.0;
   for (int32_t j = 1; j <= s.idt; ++j) {
     out = AddUnits(out, RoundUnits(a * x[k]));
+    MoveUnits(x.data(), moved.data(), k, a);
     if (!WithShed || anyOrder) {
-      for (int32_t i = k; i >= 2; --i) {
-        const double ri = x[i] + RoundUnits(a * (x[i - 1] - x[i]));
-        const double shd = RoundUnits(static_cast<double>(loss[i]) * ri);
+      for (int32_t i = 2; i <= k; ++i) {
+        const double shd = RoundUnits(lossUnits[i] * moved[i]);
         if constexpr (WithShed) lost[i] += shd;
-        x[i] = ri - shd;
+        x[i] = moved[i] - shd;
       }
     } else {
       for (int32_t i = k; i >= 2; --i) {
-        const double ri = x[i] + RoundUnits(a * (x[i - 1] - x[i]));
-        const double shd = RoundUnits(static_cast<double>(loss[i]) * ri);
+        const double shd = RoundUnits(lossUnits[i] * moved[i]);
         shed = AddUnits(shed, shd);
-        x[i] = ri - shd;
+        x[i] = moved[i] - shd;
       }
     }
     if (j == 1) {
@@ -210,7 +229,7 @@ float StepWithLossTiny(float rate, float* v, int32_t k, SubSteps s, const AgeVec
     } else {
       x[1] = x[1] - RoundUnits(a * x[1]);
     }
-    const double shd1 = RoundUnits(static_cast<double>(loss[1]) * x[1]);
+    const double shd1 = RoundUnits(lossUnits[1] * x[1]);
     if constexpr (WithShed) {
       if (anyOrder) {
         lost[1] += shd1;
