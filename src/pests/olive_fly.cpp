@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "toolkit/delays.h"
+#include "toolkit/vector_clones.h"
 
 namespace olive {
 
@@ -25,6 +26,7 @@ int32_t FirstOccupiedClass(const OliveFlyMatrix& m, int32_t kLarv) {
 // and mean delfru in plant degree-days, with no inflow. Immatures ride with their fruit; what
 // leaves the oldest fruit class leaves the matrix. Returns the outflow of the last row only
 // (delkfru * Vout), the one the day's larval count keeps. Classes below first are empty.
+OLIVE_VECTOR_CLONES
 float AgeAlongFruit(OliveFlyMatrix& m, int32_t kLarv, int32_t first, float delfru, float PlantDD,
                     double delkfru) {
   if (PlantDD <= 0.0f || first > kfru) return 0.0f;
@@ -51,6 +53,7 @@ float AgeAlongFruit(OliveFlyMatrix& m, int32_t kLarv, int32_t first, float delfr
 // coefficients, so one sub-step advances whole rows at a time. Adds each column's outflow, in
 // fruit-class order, to Larvout: the larvae that leave the fruit to pupate. Classes below first
 // are empty.
+OLIVE_VECTOR_CLONES
 void AgeAlongImmatureAge(OliveFlyMatrix& m, int32_t kLarv, int32_t first, float delLarv, float dda,
                          float delkLarv, float& Larvout) {
   if (dda <= 0.0f || first > kfru) return;  // no outflow: Larvout + 0 would leave it as it is
