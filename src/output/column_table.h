@@ -1,8 +1,9 @@
 #pragma once
-// Column tables of the GIS files and of the summary table. Each file declares its columns once:
-// the header text and, for each of the three sources of a row (harvest snapshot, period sums,
-// values of the output day), the value it reads and its number format. The header and every row
-// are generated from that one table, so names and values cannot drift apart.
+// Column tables of the GIS files and of the summary table. Each column is declared once: the
+// header text and, for each of the three sources of a row (harvest snapshot, period sums, values
+// of the output day), the value it reads and its number format. The header and every row are
+// generated from that one table, so names and values cannot drift apart. The organism columns,
+// which both tables report from the same state, are declared once for both (OrganismGroups).
 #include <cstdint>
 #include <span>
 #include <string>
@@ -83,11 +84,22 @@ constexpr OutputColumn ThreeSources(std::string_view name, double (*harvest)(con
 #define OLIVE_COLUMN_VALUE(expr) \
   [](const Simulation& sim) -> double { return static_cast<double>(expr); }
 
-// A group of columns and the switches under which it takes part in a file.
+// A group of columns and the switches under which it takes part in a file. Its subgroups follow
+// its own columns, each behind its own switch as well.
 struct ColumnGroup {
   bool (*present)(const Inputs&);
   std::span<const OutputColumn> columns;
+  std::span<const ColumnGroup> subgroups{};
 };
+
+// The tables that write the organism columns.
+enum class ColumnTable : uint8_t { Gis, Summary };
+
+// The organism groups in file order, each behind its switch: spider mites and their predators,
+// sharpshooter, olive scale and its two parasitoids, oleander scale and its two parasitoids,
+// coccinellid, olive fly. Both tables report the same state, each under its own column names and
+// number formats.
+std::span<const ColumnGroup> OrganismGroups(ColumnTable table);
 
 // The column names of the groups present under these switches, TAB-separated, without a line
 // end.
