@@ -3,55 +3,20 @@
 
 #include <cmath>
 
+#include "plain_delay.h"
 #include "toolkit/delays.h"
 #include "toolkit/modutils.h"
 
 namespace olive {
 namespace {
 
+using testing::PlainDelay;
+
 // Contents of substages 1..k in rate units (multiply by del/k for an amount).
 double Total(const AgeVec& r, int32_t k) {
   double s = 0;
   for (int32_t i = 1; i <= k; ++i) s += r[i];
   return s;
-}
-
-// The delay as a plain loop, one statement per rule, to check the production code (whose loops are
-// arranged for vectorising) against bit for bit.
-void PlainDelay(float viN, float& Vout, float& Shed, AgeVec& r, AgeVec Plr, float del, float DT,
-                int32_t k, bool withLosses) {
-  Vout = 0;
-  Shed = 0;
-  if (DT <= 0) return;
-  const int32_t idt = static_cast<int32_t>(2.0 * DT * k / del + 1.0);
-  const float a =
-      static_cast<float>(static_cast<double>(DT) / (static_cast<double>(del) / k) / idt);
-  if (!withLosses || !NonZero(Plr, k)) {
-    for (int32_t j = 1; j <= idt; ++j) {
-      Vout = Vout + a * r[k];
-      for (int32_t i = k; i >= 2; --i) r[i] = r[i] + a * (r[i - 1] - r[i]);
-      r[1] = r[1] + a * (viN / DT - r[1]);
-    }
-    return;
-  }
-  viN = viN / DT;
-  for (int32_t j = 1; j <= idt; ++j) {
-    Vout = Vout + a * r[k];
-    for (int32_t i = k; i >= 2; --i) {
-      r[i] = r[i] + a * (r[i - 1] - r[i]);
-      const float shd = a * Plr[i] * r[i];
-      Shed = Shed + shd;
-      r[i] = r[i] - shd;
-    }
-    if (j == 1) {
-      r[1] = r[1] + a * (static_cast<float>(idt) * viN - r[1]);
-    } else {
-      r[1] = r[1] - a * r[1];
-    }
-    const float shd = a * Plr[1] * r[1];
-    Shed = Shed + shd;
-    r[1] = r[1] - shd;
-  }
 }
 
 // A run of steps with changing inflow and step length; rng drives the choices.
