@@ -202,23 +202,8 @@ TEST_F(GisTest, WithEveryOrganismEachRowFormHasOneValueUnderEachName) {
   EXPECT_EQ(FieldOf(h, harvest, "GWssDDT"), "640.5");
 }
 
-// Mite values of the day, of the period sums and of the harvest snapshot, all different.
 void SetMites(Simulation& sim) {
-  MiteState& m = sim.mites;
-  m.winterEggs = 1.005;
-  m.MiteEggs = 2;
-  m.juveniles = 3.24;
-  m.MiteAdults = 4;
-  m.mobiles = 5;
-  sim.preds.PredN[1] = 0.1234;
-  sim.preds.PredReport = 6;
-  m.WinterEggsSum += 2;
-  m.MiteEggsSum += 3;
-  m.JuvenilesSum += 4;
-  m.MiteAdultsSum += 5;
-  m.MobilesSum += 6;
-  sim.preds.Predn1Sum += 0.001;
-  sim.preds.PredreportSum += 7;
+  testing::SetMites(sim, 3.24);
 }
 
 TEST_F(GisTest, WithInterval365TheGroupsCarryYearlySums) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "mite_test_inputs.h"
 #include "pests/mites.h"
 #include "toolkit/modutils.h"
 
@@ -32,20 +33,7 @@ struct MiteOrchard {
   PredState preds;
 
   explicit MiteOrchard(int days = 400, float temperature = 22) {
-    in.mite = true;
-    in.thrWiEgg = 8;
-    in.thrA = 10;
-    in.kWiEgg = 20;
-    in.MiteKimm = 30;
-    in.kAdl = 30;
-    in.delWiEgg = 100;
-    in.delEggMite = 60;
-    in.delJuvMite = 90;
-    in.delAdlMite = 300;
-    in.delPreovMite = 30;
-    in.winterEggs = 100;
-    in.beta = 0.3;
-    in.MiteSexr = 0.7;
+    testing::SetMiteInputs(in);
     in.PredIn = true;
     in.MiteWgtPredStart = 1e-3;
     in.Predins = 2;

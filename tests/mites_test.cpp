@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "mite_test_inputs.h"
 #include "toolkit/delays.h"
 #include "toolkit/modutils.h"
 
@@ -20,20 +21,7 @@ struct MiteWorld {
   MiteState s;
 
   explicit MiteWorld(float temperature = 20, int days = 400) {
-    in.mite = true;
-    in.thrWiEgg = 8;
-    in.thrA = 10;
-    in.kWiEgg = 20;
-    in.MiteKimm = 30;
-    in.kAdl = 30;
-    in.delWiEgg = 100;
-    in.delEggMite = 60;
-    in.delJuvMite = 90;
-    in.delAdlMite = 300;
-    in.delPreovMite = 30;
-    in.winterEggs = 100;
-    in.beta = 0.3;
-    in.MiteSexr = 0.7;
+    testing::SetMiteInputs(in);
     wx.temps.assign(days + 1, TempPair{temperature, temperature});
     wx.LatitudeRadians = 0.6632f;  // 38 degrees north
     today.tmean = temperature;

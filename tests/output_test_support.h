@@ -156,4 +156,23 @@ inline bool RunOutputPass(Simulation& sim, const WriterContext& ctx, uint16_t nd
   return ok;
 }
 
+// Mite values of the day, of the period sums and of the harvest snapshot, all different.
+inline void SetMites(Simulation& sim, double juveniles) {
+  MiteState& m = sim.mites;
+  m.winterEggs = 1.005;
+  m.MiteEggs = 2;
+  m.juveniles = juveniles;
+  m.MiteAdults = 4;
+  m.mobiles = 5;
+  sim.preds.PredN[1] = 0.1234;
+  sim.preds.PredReport = 6;
+  m.WinterEggsSum += 2;
+  m.MiteEggsSum += 3;
+  m.JuvenilesSum += 4;
+  m.MiteAdultsSum += 5;
+  m.MobilesSum += 6;
+  sim.preds.Predn1Sum += 0.001;
+  sim.preds.PredreportSum += 7;
+}
+
 }  // namespace olive::testing

@@ -44,21 +44,7 @@ void SetDay(Simulation& sim) {
   sim.season.BloomChillHourDegreesSave = 412.5;
   sim.season.PlantKillDD = 0.06;
   sim.season.PlantDamageDD = 1.04;
-  MiteState& m = sim.mites;
-  m.winterEggs = 1.005;
-  m.MiteEggs = 2;
-  m.juveniles = 3.5001;
-  m.MiteAdults = 4;
-  m.mobiles = 5;
-  sim.preds.PredN[1] = 0.1234;
-  sim.preds.PredReport = 6;
-  m.WinterEggsSum += 2;
-  m.MiteEggsSum += 3;
-  m.JuvenilesSum += 4;
-  m.MiteAdultsSum += 5;
-  m.MobilesSum += 6;
-  sim.preds.Predn1Sum += 0.001;
-  sim.preds.PredreportSum += 7;
+  testing::SetMites(sim, 3.5001);
   if (sim.drv.modelday == 45) {
     sim.harvestSave.PlantddSumSave = 551.6;
     sim.harvestSave.PlantFreezeDDSave = 2.5;
