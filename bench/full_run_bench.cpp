@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "driver/inputs.h"
 #include "driver/run.h"
+#include "io/error_log.h"
+#include "io/output_file.h"
+#include "model/inputs.h"
 #include "output/daily_output.h"
-#include "output/error_log.h"
-#include "output/output_file.h"
 #include "toolkit/modutils.h"
 #include "weather/readwx.h"
 

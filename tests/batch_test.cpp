@@ -11,7 +11,7 @@
 #include "batch_test_support.h"
 #include "driver/journal.h"
 #include "driver/run.h"
-#include "output/error_log.h"
+#include "io/error_log.h"
 #include "soil/soil_water_table.h"
 
 namespace olive {

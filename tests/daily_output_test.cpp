@@ -12,9 +12,9 @@
 #include <sstream>
 #include <string>
 
-#include "driver/simulation.h"
+#include "io/output_file.h"
 #include "output/number_format.h"
-#include "output/output_file.h"
+#include "state/simulation.h"
 
 namespace olive {
 namespace {

@@ -12,9 +12,10 @@
 
 #include "driver/read_inputs.h"
 #include "driver/run.h"
-#include "driver/simulation.h"
 #include "output/daily_output.h"
+#include "output/direct_shared_files.h"
 #include "run_test_support.h"
+#include "state/simulation.h"
 
 namespace olive {
 namespace {
@@ -59,8 +60,10 @@ std::unique_ptr<Simulation> ReadRun(MemoryLog& log, const RunDir& dir, const std
   const std::vector<std::string> args = {
       (dir / "test.setup").string(), f[0], f[1], f[2], t[0], t[1], t[2], "365",
       (dir / "weather.txt").string()};
+  static DirectSharedFiles direct;  // stateless: the files themselves
   auto sim = std::make_unique<Simulation>(log);
   sim->files.workdir = dir.path();
+  sim->files.shared = &direct;
   ReadInputs(log, args, DiskFiles(), sim->in, sim->drv, sim->rng);
   EXPECT_TRUE(log.RunOk);
   return sim;

@@ -1,5 +1,5 @@
 // The error log file: line format, appending across runs, and failed writes.
-#include "output/error_log.h"
+#include "io/error_log.h"
 
 #include <gtest/gtest.h>
 

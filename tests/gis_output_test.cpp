@@ -45,6 +45,7 @@ void SetTree(Simulation& sim) {
 class GisTest : public ::testing::Test {
  protected:
   GisTest() : sim(log) {
+    sim.files.shared = &direct;
     SetStation(sim, "Cordoba.txt", -4.7794f, 37.8882f);
     sim.in.GisOutputInterval = 30;
     sim.in.GisOutputTarget = 1;
@@ -55,6 +56,7 @@ class GisTest : public ::testing::Test {
 
   TempDir dir;
   RecordingSink log;
+  DirectSharedFiles direct;
   Simulation sim;
   WriterContext ctx;
 };

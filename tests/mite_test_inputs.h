@@ -1,6 +1,6 @@
 #pragma once
 // The spider mites' setup values shared by the mite and mite-predator tests.
-#include "driver/inputs.h"
+#include "model/inputs.h"
 
 namespace olive::testing {
 

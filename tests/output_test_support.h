@@ -14,12 +14,13 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/run_files.h"
-#include "driver/simulation.h"
+#include "output/direct_shared_files.h"
 #include "output/gis_output.h"
 #include "output/summary.h"
 #include "output/writer_context.h"
 #include "recording_sink.h"
+#include "state/run_files.h"
+#include "state/simulation.h"
 #include "toolkit/modutils.h"
 
 namespace olive::testing {
@@ -121,6 +122,8 @@ inline bool RunOutputPass(Simulation& sim, const WriterContext& ctx, uint16_t nd
   drv.modelyear = sim.in.FirstYear;
   drv.PrecipYearSum = 0;
   sim.gis = GisState{};
+  static DirectSharedFiles direct;  // stateless: the files themselves
+  if (sim.files.shared == nullptr) sim.files.shared = &direct;
   // INIT1 opens the list of GIS files for the pass; the end of the run closes it.
   sim.files.gisfilesListfile.Append((ctx.workdir / "GisFilesList.txt").string());
   bool ok = true;

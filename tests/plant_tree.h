@@ -4,8 +4,8 @@
 #include <cmath>
 #include <functional>
 
-#include "driver/calendar_state.h"
-#include "driver/inputs.h"
+#include "model/calendar_state.h"
+#include "model/inputs.h"
 #include "plant/nitrogen.h"
 #include "plant/olive_bio.h"
 #include "plant/plant_growth.h"

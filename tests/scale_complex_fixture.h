@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/inputs.h"
+#include "model/inputs.h"
 #include "pests/coccinellid.h"
 #include "pests/scale.h"
 #include "pests/scale_parasitoids.h"

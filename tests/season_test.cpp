@@ -12,8 +12,9 @@
 #include "driver/read_inputs.h"
 #include "driver/run.h"
 #include "driver/season_events.h"
-#include "driver/simulation.h"
+#include "output/direct_shared_files.h"
 #include "run_test_support.h"
+#include "state/simulation.h"
 
 namespace olive {
 namespace {
@@ -190,6 +191,7 @@ class PassTest : public ::testing::Test {
         (dir_ / "weather.txt").string()};
     sim_ = std::make_unique<Simulation>(log_);
     sim_->files.workdir = dir_.path();
+    sim_->files.shared = &direct_;
     ReadInputs(log_, args, DiskFiles(), sim_->in, sim_->drv, sim_->rng);
     ASSERT_TRUE(log_.RunOk);
     ASSERT_TRUE(PreparePass(*sim_, sim_->drv));
@@ -202,6 +204,7 @@ class PassTest : public ::testing::Test {
 
   RunDir dir_;
   MemoryLog log_;
+  DirectSharedFiles direct_;
   std::unique_ptr<Simulation> sim_;
 };
 

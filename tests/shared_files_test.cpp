@@ -1,7 +1,5 @@
 // The files that every run in a working directory shares, changed by many writers at once: threads
 // of one process through the direct sink, and many olive processes started together in one folder.
-#include "output/shared_files.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,9 +11,10 @@
 #include <vector>
 
 #include "batch_test_support.h"
-#include "driver/run_files.h"
-#include "output/file_lock.h"
+#include "io/file_lock.h"
+#include "output/direct_shared_files.h"
 #include "soil/soil_water_table.h"
+#include "state/run_files.h"
 
 namespace olive {
 namespace {
@@ -85,8 +84,10 @@ TEST(DirectSharedFiles, RowsFromManyThreadsGetOneHeaderOneListLineAndNoLoss) {
     threads.emplace_back([&, t] {
       // Each writer is a run of its own: its own files, list and log.
       Messages log;
+      DirectSharedFiles direct;
       RunFiles files;
       files.workdir = dir.path();
+      files.shared = &direct;
       files.Shared().OpenGisList(files);
       for (int r = 0; r < kRows; ++r) {
         std::string row = "t";

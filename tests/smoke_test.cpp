@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "driver/simulation.h"
+#include "state/simulation.h"
 
 namespace olive {
 namespace {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "io/file_contents.h"
+
 namespace olive {
 namespace {
 

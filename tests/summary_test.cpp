@@ -59,6 +59,7 @@ void SetDay(Simulation& sim) {
 class SummaryTest : public ::testing::Test {
  protected:
   SummaryTest() : sim(log) {
+    sim.files.shared = &direct;
     SetStation(sim, "Cordoba.txt", -4.7794f, 37.8882f);
     sim.in.GisOutputInterval = 30;
     sim.in.GisOutputTarget = 1;
@@ -70,6 +71,7 @@ class SummaryTest : public ::testing::Test {
 
   TempDir dir;
   RecordingSink log;
+  DirectSharedFiles direct;
   Simulation sim;
   WriterContext ctx;
 };

@@ -18,7 +18,7 @@
 #include "driver/journal.h"
 #include "driver/read_inputs.h"
 #include "driver/run.h"
-#include "output/error_log.h"
+#include "io/error_log.h"
 #include "soil/soil_water_table.h"
 
 namespace olive {

@@ -2,7 +2,6 @@
 
 #include "driver/resets.h"
 #include "driver/season_events.h"
-#include "driver/simulation.h"
 #include "driver/submodels.h"
 #include "output/daily_output.h"
 #include "output/gis_output.h"
@@ -11,6 +10,7 @@
 #include "plant/olive_bio.h"
 #include "plant/plant_growth.h"
 #include "soil/water.h"
+#include "state/simulation.h"
 #include "toolkit/modutils.h"
 
 namespace olive {

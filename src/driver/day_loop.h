@@ -2,7 +2,7 @@
 // One simulated day of the orchard, in the fixed daily order.
 #include <cstdint>
 
-#include "driver/calendar_state.h"
+#include "model/calendar_state.h"
 #include "weather/weather.h"
 
 namespace olive {

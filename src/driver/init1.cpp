@@ -2,13 +2,13 @@
 
 #include <cerrno>
 
-#include "driver/simulation.h"
 #include "driver/submodels.h"
+#include "io/error_log.h"
 #include "output/daily_output.h"
-#include "output/error_log.h"
 #include "plant/nitrogen.h"
 #include "plant/plant_init.h"
 #include "soil/water.h"
+#include "state/simulation.h"
 #include "toolkit/modutils.h"
 
 namespace olive {

@@ -1,8 +1,10 @@
 #include "driver/journal.h"
 
-#include "driver/run_files.h"
-#include "output/error_log.h"
-#include "output/file_lock.h"
+#include "io/error_log.h"
+#include "io/file_contents.h"
+#include "io/file_lock.h"
+#include "output/direct_shared_files.h"
+#include "state/run_files.h"
 
 namespace olive {
 namespace {
@@ -102,8 +104,10 @@ CommitResult CommitJournal(const Journal& journal, ErrorLog& log,
   }
   // The station's output as its own run would have written it: a fresh set of run files, the
   // same writers, the same locks.
+  DirectSharedFiles direct;
   RunFiles files;
   files.workdir = workdir;
+  files.shared = &direct;
   log.SetLocation("");
   log.RunOk = true;
   for (const JournalEntry& e : journal.entries) {

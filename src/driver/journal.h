@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "output/shared_files.h"
 #include "soil/soil_water_table.h"
+#include "state/shared_files.h"
 #include "toolkit/error_sink.h"
 
 namespace olive {

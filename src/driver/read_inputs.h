@@ -17,8 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/calendar_state.h"
-#include "driver/inputs.h"
+#include "model/calendar_state.h"
+#include "model/inputs.h"
 #include "toolkit/error_sink.h"
 #include "toolkit/random.h"
 

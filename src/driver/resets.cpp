@@ -1,8 +1,8 @@
 #include "driver/resets.h"
 
-#include "driver/simulation.h"
 #include "driver/submodels.h"
 #include "pests/sprays.h"
+#include "state/simulation.h"
 
 namespace olive {
 

@@ -6,9 +6,10 @@
 #include "driver/day_loop.h"
 #include "driver/init1.h"
 #include "driver/read_inputs.h"
-#include "driver/simulation.h"
-#include "output/error_log.h"
+#include "io/error_log.h"
+#include "output/direct_shared_files.h"
 #include "output/gis_output.h"
+#include "state/simulation.h"
 #include "weather/readwx.h"
 
 namespace olive {
@@ -110,8 +111,9 @@ int RunPasses(Simulation& sim) {
 RunResult RunStation(ErrorSink& log, const std::vector<std::string>& args, const RunPlace& place,
                      std::optional<float> TempIncr) {
   auto sim = std::make_unique<Simulation>(log);
+  DirectSharedFiles direct;
   sim->files.workdir = place.workdir;
-  sim->files.shared = place.shared;
+  sim->files.shared = place.shared != nullptr ? place.shared : &direct;
   sim->files.dailyToFile = place.dailyToFile;
   sim->files.dailyPath = place.dailyPath;
   if (place.console != nullptr) sim->files.console.Attach(place.console, "standard output");

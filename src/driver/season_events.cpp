@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/simulation.h"
 #include "driver/submodels.h"
 #include "plant/olive_bio.h"
 #include "plant/plant_init.h"
+#include "state/simulation.h"
 
 namespace olive {
 

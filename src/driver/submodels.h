@@ -2,7 +2,7 @@
 // The pests and natural enemies as the driver sees them: their set-up at the start of a pass,
 // their places in the day, and their share of the freeze, of the reset of output sums and of the
 // harvest snapshot. Each submodel runs only behind its switch.
-#include "driver/simulation.h"
+#include "state/simulation.h"
 
 namespace olive {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "driver/simulation.h"
+#include "state/simulation.h"
 
 namespace olive {
 namespace {

@@ -1,6 +1,6 @@
 #include "output/daily_output.h"
 
-#include "driver/simulation.h"
+#include "state/simulation.h"
 
 namespace olive {
 namespace {

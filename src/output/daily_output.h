@@ -10,19 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "io/output_file.h"
 #include "output/number_format.h"
-#include "output/output_file.h"
 
 namespace olive {
 
 struct Simulation;
 struct Inputs;
-
-// State owned by the daily output.
-struct DailyOutputState {
-  double prcntatkd = 0;  // percentage of the fruit attacked by the olive fly, on today's row
-  std::string line;      // the row being formatted; keeps its capacity from day to day
-};
 
 // One column of the daily file.
 struct DailyColumn {

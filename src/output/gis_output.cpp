@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "driver/run_files.h"
-#include "driver/simulation.h"
+#include "state/run_files.h"
+#include "state/simulation.h"
 
 namespace olive {
 namespace {

@@ -5,7 +5,7 @@
 // writes nothing. At the end of a run (naming scheme 1) one more row goes into "OUT00end.txt".
 // Each GIS file gets its header when it is created, and its name is then added to the list file
 // "GisFilesList.txt"; an existing file gets rows only. Each row goes to the run's shared-files
-// sink (output/shared_files.h), which writes it at once, whole and under the file's lock, so the
+// sink (state/shared_files.h), which writes it at once, whole and under the file's lock, so the
 // rows of every date are on disk as soon as the date is done, also when many runs share the files.
 //
 // Row forms: the common part (weather file, place, dates, the tree's degree-days, fruit and bloom)
@@ -25,13 +25,6 @@ namespace olive {
 
 struct Simulation;
 struct Inputs;
-
-struct GisState {
-  // GIS output dates so far in the pass (INIT1 sets it to 0); the end-of-run row counts too.
-  uint32_t GisFileIndex = 0;
-  std::string GisFilename;  // the GIS file of the current output date
-  bool ok = false;          // the last GIS row was written
-};
 
 // Largest GIS file number that the five-digit file names hold.
 inline constexpr uint32_t kMaxGisFileIndex = 99999;

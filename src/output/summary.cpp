@@ -1,6 +1,7 @@
 #include "output/summary.h"
 
-#include "driver/simulation.h"
+#include "output/gis_output.h"
+#include "state/simulation.h"
 
 namespace olive {
 namespace {

@@ -12,7 +12,7 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/inputs.h"
+#include "model/inputs.h"
 #include "pests/scale.h"
 #include "pests/scale_day.h"
 #include "pests/scale_parasitoids.h"

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/inputs.h"
+#include "model/inputs.h"
 #include "pests/mites.h"
 #include "toolkit/agevec.h"
 #include "toolkit/error_sink.h"

@@ -9,8 +9,8 @@
 // substage width in degree-days.
 #include <cstdint>
 
-#include "driver/calendar_state.h"
-#include "driver/inputs.h"
+#include "model/calendar_state.h"
+#include "model/inputs.h"
 #include "plant/plant_state.h"
 #include "toolkit/agevec.h"
 #include "weather/weather.h"

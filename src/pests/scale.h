@@ -11,7 +11,7 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/inputs.h"
+#include "model/inputs.h"
 #include "pests/scale_day.h"
 #include "plant/plant_state.h"
 #include "toolkit/agevec.h"

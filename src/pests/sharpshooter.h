@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/inputs.h"
+#include "model/inputs.h"
 #include "plant/plant_state.h"
 #include "toolkit/agevec.h"
 #include "toolkit/error_sink.h"

@@ -6,8 +6,8 @@
 // which species it hits.
 #include <cstdint>
 
-#include "driver/calendar_state.h"
-#include "driver/inputs.h"
+#include "model/calendar_state.h"
+#include "model/inputs.h"
 
 namespace olive {
 

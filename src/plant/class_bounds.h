@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "driver/inputs.h"
+#include "model/inputs.h"
 #include "plant/plant_state.h"
 
 namespace olive {

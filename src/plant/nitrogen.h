@@ -9,8 +9,8 @@
 // per cent of the organ's dry mass.
 #include <cstdint>
 
-#include "driver/calendar_state.h"
-#include "driver/inputs.h"
+#include "model/calendar_state.h"
+#include "model/inputs.h"
 #include "plant/plant_state.h"
 #include "toolkit/agevec.h"
 #include "toolkit/error_sink.h"

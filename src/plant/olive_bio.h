@@ -8,8 +8,8 @@
 //
 // Daily order: Demand, Supply, the sap feeders' withdrawals from PhotoSynthate and reserveTot,
 // Ratios, then the nitrogen ratios and Growth.
-#include "driver/calendar_state.h"
-#include "driver/inputs.h"
+#include "model/calendar_state.h"
+#include "model/inputs.h"
 #include "plant/plant_state.h"
 #include "weather/weather.h"
 

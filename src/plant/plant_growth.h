@@ -11,8 +11,8 @@
 // Populations every day, also after a freeze.
 #include <cstdint>
 
-#include "driver/calendar_state.h"
-#include "driver/inputs.h"
+#include "model/calendar_state.h"
+#include "model/inputs.h"
 #include "plant/nitrogen.h"
 #include "plant/plant_state.h"
 #include "weather/weather.h"

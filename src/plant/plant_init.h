@@ -1,7 +1,7 @@
 #pragma once
 // The olive tree's initial state, built from the setup values at the start of every pass, and
 // the tree after a killing freeze.
-#include "driver/inputs.h"
+#include "model/inputs.h"
 #include "plant/plant_state.h"
 #include "toolkit/error_sink.h"
 

@@ -10,7 +10,8 @@
 #include <system_error>
 #include <utility>
 
-#include "output/file_lock.h"
+#include "io/file_contents.h"
+#include "io/file_lock.h"
 
 namespace olive {
 
@@ -118,21 +119,6 @@ RowResult NextRow(ErrorSink& log, RowReader& r, WaterRec& row) {
   return RowResult::End;
 }
 
-enum class ReadStatus { Ok, CannotOpen, ReadFailed };
-
-ReadStatus ReadTextFile(const fs::path& path, std::string& contents) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return ReadStatus::CannotOpen;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return ReadStatus::CannotOpen;
-  contents.clear();
-  char buffer[1 << 16];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    contents.append(buffer, static_cast<std::size_t>(in.gcount()));
-  }
-  return in.bad() ? ReadStatus::ReadFailed : ReadStatus::Ok;
-}
-
 void AppendNumber(std::string& out, double v) {
   char buffer[64];
   const int n = std::snprintf(buffer, sizeof buffer, "%.2f", v);
@@ -215,56 +201,18 @@ fs::path SoilWaterTablePath(const fs::path& workdir) {
   return workdir / kSoilWaterTableDir / kSoilWaterTableFile;
 }
 
-bool ReplaceFileContents(const fs::path& path, std::string_view contents, std::string& reason) {
-  // A name of its own for the temporary file, so that two runs rewriting at once do not share it.
-  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  fs::path temporary = path;
-  std::string suffix(".");
-  suffix.append(std::to_string(::getpid()))
-      .append(".")
-      .append(std::to_string(stamp))
-      .append(".tmp");
-  temporary += suffix;
-
-  std::error_code ec;
-  {
-    std::ofstream out(temporary, std::ios::out | std::ios::trunc);
-    if (!out) {
-      reason = "cannot create the temporary file " + temporary.filename().string();
-      return false;
-    }
-    out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-    out.flush();
-    out.close();
-    if (out.fail()) {
-      reason = "cannot write the temporary file " + temporary.filename().string();
-      fs::remove(temporary, ec);
-      return false;
-    }
-  }
-  fs::rename(temporary, path, ec);
-  if (ec) {
-    reason = "cannot replace the table with " + temporary.filename().string() + " (" +
-             ec.message() + ")";
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return false;
-  }
-  return true;
-}
-
 SoilWaterText ReadSoilWaterTable(const fs::path& workdir) {
   SoilWaterText table;
-  switch (ReadTextFile(SoilWaterTablePath(workdir), table.text)) {
-    case ReadStatus::CannotOpen:
+  switch (ReadWholeFile(SoilWaterTablePath(workdir), table.text)) {
+    case FileReadStatus::CannotOpen:
       table.status = TableReadStatus::CannotOpen;
       table.text.clear();
       break;
-    case ReadStatus::ReadFailed:
+    case FileReadStatus::ReadFailed:
       table.status = TableReadStatus::ReadFailed;
       table.text.clear();
       break;
-    case ReadStatus::Ok:
+    case FileReadStatus::Ok:
       table.status = TableReadStatus::Ok;
       break;
   }

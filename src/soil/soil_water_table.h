@@ -69,12 +69,6 @@ std::string FormatSoilWaterTable(const std::vector<WaterRec>& WatArray);
 // Path of the table under a working directory.
 std::filesystem::path SoilWaterTablePath(const std::filesystem::path& workdir);
 
-// Replaces the file at path with contents: writes a temporary file in the same folder and
-// renames it over path, so the old file stays whole on any failure. reason receives the cause
-// of a failure.
-bool ReplaceFileContents(const std::filesystem::path& path, std::string_view contents,
-                         std::string& reason);
-
 // How the table file could be read.
 enum class TableReadStatus : uint8_t { Ok, CannotOpen, ReadFailed };
 

@@ -1,4 +1,4 @@
-#include "driver/run_files.h"
+#include "state/run_files.h"
 
 #include <cstring>
 #include <string>

@@ -1,8 +1,8 @@
-#include "output/error_log.h"
+#include "io/error_log.h"
 
 #include <ctime>
 
-#include "output/file_lock.h"
+#include "io/file_lock.h"
 
 namespace olive {
 

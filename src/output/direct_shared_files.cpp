@@ -1,11 +1,11 @@
-#include "output/shared_files.h"
+#include "output/direct_shared_files.h"
 
 #include <string>
 
-#include "driver/run_files.h"
-#include "output/file_lock.h"
+#include "io/file_lock.h"
 #include "output/writer_context.h"
 #include "soil/soil_water_table.h"
+#include "state/run_files.h"
 
 namespace olive {
 namespace {

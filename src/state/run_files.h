@@ -5,8 +5,8 @@
 // error log and a non-zero exit code.
 #include <filesystem>
 
-#include "output/output_file.h"
-#include "output/shared_files.h"
+#include "io/output_file.h"
+#include "state/shared_files.h"
 #include "toolkit/error_sink.h"
 
 namespace olive {
@@ -24,11 +24,10 @@ struct RunFiles {
   bool dailyToFile = true;
   std::filesystem::path dailyPath;
 
-  // The shared files' sink: the files themselves unless a batch keeps the run's changes in a
-  // journal (not owned).
+  // The shared files' sink (not owned): the files themselves (output/direct_shared_files.h), or a
+  // journal that keeps the run's changes for later. Set before the run starts.
   SharedFiles* shared = nullptr;
-  DirectSharedFiles direct;
-  SharedFiles& Shared() { return shared != nullptr ? *shared : direct; }
+  SharedFiles& Shared() { return *shared; }
   // The daily file's path.
   std::filesystem::path DailyPath() const;
 };

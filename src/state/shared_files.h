@@ -3,7 +3,8 @@
 // "GisFilesList.txt", the summary table and the soil-water table. (The error log, also shared, is
 // the run's ErrorSink.) The writers hand their rows to a SharedFiles sink rather than to the files:
 //
-//  - DirectSharedFiles writes them at once, each change under the file's lock, so that runs going
+//  - DirectSharedFiles (output/direct_shared_files.h) writes them at once, each change under the
+//  file's lock, so that runs going
 //    on at the same time in one directory (several olive processes, a cluster's job array) never
 //    lose or interleave rows, and each file gets its header, and its line in the list, once;
 //  - the batch driver's journal keeps them in memory, to be applied later, in the order of the
@@ -43,18 +44,6 @@ class SharedFiles {
                                       bool& SoilWaterOk, const std::filesystem::path& workdir) = 0;
   virtual bool GenerateSoilwater(ErrorSink& log, std::string_view wxstation, const WaterState& w,
                                  const std::filesystem::path& workdir) = 0;
-};
-
-// The files themselves, changed under their locks.
-class DirectSharedFiles final : public SharedFiles {
- public:
-  void OpenGisList(RunFiles& files) override;
-  bool AppendRow(RunFiles& files, ErrorSink& log, const std::filesystem::path& workdir,
-                 const TableAppend& row) override;
-  void GetSoilWaterConditions(ErrorSink& log, std::string_view wxstation, WaterState& w,
-                              bool& SoilWaterOk, const std::filesystem::path& workdir) override;
-  bool GenerateSoilwater(ErrorSink& log, std::string_view wxstation, const WaterState& w,
-                         const std::filesystem::path& workdir) override;
 };
 
 }  // namespace olive

@@ -1,4 +1,4 @@
-#include "output/file_lock.h"
+#include "io/file_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

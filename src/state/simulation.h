@@ -1,12 +1,8 @@
 #pragma once
 // All state of one run of one weather station. Several simulations can live side by side in one
 // process: nothing here is global.
-#include "driver/calendar_state.h"
-#include "driver/inputs.h"
-#include "driver/run_files.h"
-#include "driver/season_events.h"
-#include "output/daily_output.h"
-#include "output/gis_output.h"
+#include "model/calendar_state.h"
+#include "model/inputs.h"
 #include "pests/coccinellid.h"
 #include "pests/mite_predators.h"
 #include "pests/mites.h"
@@ -16,6 +12,9 @@
 #include "plant/nitrogen.h"
 #include "plant/plant_state.h"
 #include "soil/water.h"
+#include "state/harvest_snapshot.h"
+#include "state/output_state.h"
+#include "state/run_files.h"
 #include "toolkit/error_sink.h"
 #include "toolkit/random.h"
 #include "weather/weather.h"

@@ -1,4 +1,4 @@
-#include "output/output_file.h"
+#include "io/output_file.h"
 
 #include <cerrno>
 #include <cstring>
