@@ -259,7 +259,7 @@ TEST(Run, DailyFileThatCannotBeCreatedStopsBeforeTheFirstDay) {
   RunDir dir;
   WriteWeather(dir / "weather.txt", 2001, 1, 1, 40, Mild);
   std::filesystem::create_directories(dir / "OliveDaily.txt");
-  EXPECT_EQ(RunIn(dir, ExampleSetup(), "1/1/2001", "1/20/2001"), kExitOk);
+  EXPECT_EQ(RunIn(dir, ExampleSetup(), "1/1/2001", "1/20/2001"), kExitWriteFailed);
   const std::string log = ReadText(dir / "errorlog");
   EXPECT_TRUE(Contains(log, "Can not open: OliveDaily.txt")) << log;
   EXPECT_TRUE(TableRows(dir).empty());  // no pass ran

@@ -50,14 +50,25 @@ TEST(OliveExecutable, CleanInputsLeaveAnEmptyLog) {
   EXPECT_TRUE(w.LogLines().empty());
 }
 
-TEST(OliveExecutable, InputErrorEndsTheRunWithExitCodeZero) {
+TEST(OliveExecutable, InputErrorEndsTheRunWithExitCodeOneAndTheMessageOnStandardError) {
   Workdir w("olive_run_bad_month");
-  EXPECT_EQ(w.Olive("olive.setup 13 1 2001 12 31 2001 365 wx/cordoba.txt"), 0);
-  EXPECT_EQ(w.Olive("olive.setup 1 1 2001 12 31 2001 365"), 0);
+  EXPECT_EQ(w.Olive("olive.setup 13 1 2001 12 31 2001 365 wx/cordoba.txt"), 1);
+  EXPECT_EQ(w.Olive("olive.setup 1 1 2001 12 31 2001 365 wx/missing.txt"), 1);
   const auto lines = w.LogLines();
   ASSERT_EQ(lines.size(), 2u);  // appended run after run
   EXPECT_TRUE(lines[0].ends_with("  Error in date month1 ")) << lines[0];
-  EXPECT_TRUE(lines[1].ends_with("  Initialize Brask. Wx file not found: \"\"")) << lines[1];
+  EXPECT_TRUE(lines[1].ends_with("  Initialize Brask. Wx file not found: \"wx/missing.txt\""))
+      << lines[1];
+  EXPECT_EQ(ReadWholeFile((w.dir / "stderr.txt").string()), lines[1] + "\n");
+}
+
+TEST(OliveExecutable, AWrongNumberOfParametersIsAUsageErrorThatWritesNoFile) {
+  Workdir w("olive_run_usage");
+  EXPECT_EQ(w.Olive("olive.setup 1 1 2001 12 31 2001 365"), 64);
+  EXPECT_EQ(w.Olive("olive.setup 1 1 2001 12 31 2001 365 wx/cordoba.txt extra"), 64);
+  EXPECT_FALSE(fs::exists(w.dir / "errorlog"));
+  EXPECT_NE(ReadWholeFile((w.dir / "stderr.txt").string()).find("usage: olive SETUP"),
+            std::string::npos);
 }
 
 TEST(OliveExecutable, WeatherMessagesNameTheStation) {

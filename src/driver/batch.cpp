@@ -270,7 +270,7 @@ void Batch::RunDirect(Job& job) {
   if (!job.dailyTemp.empty()) fs::remove(job.dailyTemp, ec);
   progress_.Clear();
   std::fflush(stdout);
-  ErrorLog log((workdir_ / "errorlog").string());
+  ErrorLog log((workdir_ / "errorlog").string(), stderr);
   if (!log.IsOpen()) {
     errorLogFailed_ = true;
     stationFailed_ = true;
@@ -294,6 +294,11 @@ void Batch::Commit(Job& job, ErrorLog& log) {
     stationFailed_ = true;
     return;
   }
+  // The journal's error-log lines also go to the standard error stream: clear the bar first.
+  if (std::any_of(job.journal->entries.begin(), job.journal->entries.end(),
+                  [](const JournalEntry& e) { return e.kind == JournalEntry::Kind::ErrorLine; })) {
+    progress_.Clear();
+  }
   const CommitResult commit = CommitJournal(*job.journal, log, workdir_);
   if (commit.stale) {
     // The table changed in a way the run could not foresee: run the station again, now that
@@ -311,7 +316,7 @@ void Batch::Commit(Job& job, ErrorLog& log) {
 }
 
 int Batch::Run() {
-  ErrorLog log((workdir_ / "errorlog").string());
+  ErrorLog log((workdir_ / "errorlog").string(), stderr);
   if (!log.IsOpen()) {
     std::fprintf(stderr, "olive-batch: cannot open or create the error log \"%s\"\n",
                  log.Path().c_str());

@@ -26,6 +26,7 @@ bool OpenDailyFile(Simulation& sim) {
     }
     ReportError(sim.log, "Can not open: OliveDaily.txt");
     sim.log.RunOk = false;
+    sim.files.WriteFailed = true;
     return false;
   }
   WriteDailyHeader(f, sim.in, LocalDateTimeText());

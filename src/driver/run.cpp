@@ -39,6 +39,10 @@ void EndSequence(Simulation& sim, bool inputsRead) {
 
 }  // namespace
 
+std::string OliveUsage() {
+  return "usage: olive SETUP MONTH1 DAY1 YEAR1 MONTH2 DAY2 YEAR2 GIS_INTERVAL WEATHER_FILE\n";
+}
+
 void StartPass(Simulation& sim, const DriverState& atInputs) {
   const bool GoPred = sim.drv.GoPred;
   sim.drv = atInputs;
@@ -129,15 +133,22 @@ RunResult RunStation(ErrorSink& log, const std::vector<std::string>& args, const
     EndSequence(*sim, inputsRead);
     result.completed = passesRan && log.RunOk && !sim->files.WriteFailed;
   } catch (const AsinDomainError&) {
-    result.code = kExitAsinDomain;
+    result.completed = false;
   }
+  if (!result.completed) result.code = kExitBadInput;
   if (sim->files.WriteFailed) result.code = kExitWriteFailed;
   return result;
 }
 
 int RunOlive(const std::vector<std::string>& args, const std::filesystem::path& workdir) {
-  // Start-up: the error log, shared by all runs in the working directory.
-  ErrorLog log((workdir / "errorlog").string());
+  if (args.size() != kRunParameterCount) {
+    std::fprintf(stderr, "olive: %zu parameters given, %zu needed\n%s", args.size(),
+                 kRunParameterCount, OliveUsage().c_str());
+    return kExitUsage;
+  }
+  // Start-up: the error log, shared by all runs in the working directory; its lines also go to
+  // the standard error stream.
+  ErrorLog log((workdir / "errorlog").string(), stderr);
   if (!log.IsOpen()) {
     std::fprintf(stderr, "olive: cannot open or create the error log \"%s\"\n", log.Path().c_str());
     return kExitErrorLogFailed;

@@ -3,6 +3,7 @@
 // command line. The run opens the error log, reads the command line and the setup file, makes one
 // pass over the dates (two when the station is new to the soil-water table: a first pass without
 // output records the station's soil water), and ends by closing its files.
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -16,17 +17,24 @@ struct DriverState;
 struct ErrorSink;
 class SharedFiles;
 
-// Process exit codes.
-inline constexpr int kExitOk = 0;          // a normal end, also when an input error ended the run
-inline constexpr int kExitAsinDomain = 1;  // Asin met an argument outside [-1, 1]
+// Process exit codes, the same for every executable.
+inline constexpr int kExitOk = 0;        // the run (every station of a batch) ended normally
+inline constexpr int kExitBadInput = 1;  // a run was ended early by bad input (an arcsine out of
+                                         // its domain included)
 inline constexpr int kExitErrorLogFailed = 2;  // the error log could not be opened or written
-inline constexpr int kExitWriteFailed = 3;     // an output file could not be written
+inline constexpr int kExitWriteFailed = 3;     // an output file could not be created or written
+inline constexpr int kExitUsage = 64;          // a wrong command line
+
+// The number of command-line parameters of a run.
+inline constexpr std::size_t kRunParameterCount = 9;
 
 // Runs the simulator with the command line's parameters (the program's arguments after its
 // name). The error log, the output files and the soil-water table are in workdir; the setup and
 // weather file names are taken as given. Returns the process's exit code.
 int RunOlive(const std::vector<std::string>& args, const std::filesystem::path& workdir = ".");
 int RunOlive(int argc, char** argv);
+// The command line's description.
+std::string OliveUsage();
 
 // Where one run's output goes.
 struct RunPlace {
@@ -39,7 +47,8 @@ struct RunPlace {
 
 // How one run ended.
 struct RunResult {
-  int code = kExitOk;      // the exit code of olive for this run (the error log aside)
+  int code = kExitOk;      // the exit code of olive for this run (the error log aside):
+                           // kExitOk, kExitBadInput or kExitWriteFailed
   bool completed = false;  // inputs read, every day simulated, every write made
 };
 

@@ -6,7 +6,7 @@
 
 namespace olive {
 
-ErrorLog::ErrorLog(const std::string& path) : path_(path) {
+ErrorLog::ErrorLog(const std::string& path, std::FILE* echo) : path_(path), echo_(echo) {
   file_ = std::fopen(path_.c_str(), "a");
   if (file_ == nullptr) write_failed_ = true;
 }
@@ -20,6 +20,10 @@ void ErrorLog::Report(std::string_view message) {
 }
 
 void ErrorLog::WriteLine(std::string_view line) {
+  if (echo_ != nullptr) {
+    std::fwrite(line.data(), 1, line.size(), echo_);
+    std::fflush(echo_);
+  }
   if (file_ == nullptr) {
     write_failed_ = true;
     return;

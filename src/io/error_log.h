@@ -15,8 +15,9 @@ namespace olive {
 
 class ErrorLog : public ErrorSink {
  public:
-  // Opens path for appending, creating it when absent.
-  explicit ErrorLog(const std::string& path = "errorlog");
+  // Opens path for appending, creating it when absent. Every line written also goes to echo
+  // (the standard error stream of the executables) when it is given.
+  explicit ErrorLog(const std::string& path = "errorlog", std::FILE* echo = nullptr);
   ~ErrorLog() override;
   ErrorLog(const ErrorLog&) = delete;
   ErrorLog& operator=(const ErrorLog&) = delete;
@@ -36,6 +37,7 @@ class ErrorLog : public ErrorSink {
  private:
   std::string path_;
   std::FILE* file_ = nullptr;
+  std::FILE* echo_ = nullptr;
   std::string location_;  // empty until the weather file names the station
   bool write_failed_ = false;
 };

@@ -1,16 +1,43 @@
 #pragma once
 // Whole files: read into memory, and replaced atomically (a new file written beside the old one
 // and renamed over it, so that a reader sees either the old contents or the new, never a part).
+//
+// Every input file is read whole through ReadWholeFile, which refuses what no input can be: a
+// folder, a device, a pipe or a socket (/dev/zero would never end), and a file larger than the
+// readers' limit.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace olive {
 
-enum class FileReadStatus : unsigned char { Ok, CannotOpen, ReadFailed };
+// The largest input file read: a century of daily weather is about 3.5 MB.
+inline constexpr std::uintmax_t kMaxInputFileBytes = 256u << 20;  // 256 MiB
 
-// Reads the whole file at path into contents. A folder cannot be opened.
-FileReadStatus ReadWholeFile(const std::filesystem::path& path, std::string& contents);
+enum class FileReadStatus : unsigned char {
+  Ok,
+  CannotOpen,  // absent, or not readable
+  NotRegular,  // a folder, device, pipe or socket
+  TooLarge,    // larger than the limit
+  ReadFailed,  // the reading itself failed
+};
+
+// Reads the whole regular file at path into contents (at most limit bytes).
+FileReadStatus ReadWholeFile(const std::filesystem::path& path, std::string& contents,
+                             std::uintmax_t limit = kMaxInputFileBytes);
+
+// Why a read failed, for a message: "not a regular file", "larger than 256 MiB", ...; empty for
+// Ok and CannotOpen (whose messages the readers have their own words for).
+std::string FileReadProblem(FileReadStatus status, std::uintmax_t limit = kMaxInputFileBytes);
+
+// Drops a UTF-8 byte-order mark at the start of text (spreadsheets and some editors write one).
+std::string_view SkipByteOrderMark(std::string_view text);
+void SkipByteOrderMark(std::string& text);
+
+// True when name holds a TAB, a carriage return or a line end: such a name cannot be written into
+// a TAB-separated table or a list of names.
+bool HasControlSeparator(std::string_view name);
 
 // Replaces the file at path with contents: writes a temporary file in the same folder and
 // renames it over path, so the old file stays whole on any failure. reason receives the cause

@@ -208,6 +208,8 @@ SoilWaterText ReadSoilWaterTable(const fs::path& workdir) {
       table.status = TableReadStatus::CannotOpen;
       table.text.clear();
       break;
+    case FileReadStatus::NotRegular:
+    case FileReadStatus::TooLarge:
     case FileReadStatus::ReadFailed:
       table.status = TableReadStatus::ReadFailed;
       table.text.clear();
