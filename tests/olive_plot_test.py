@@ -20,6 +20,18 @@ PLOT = os.path.join(SOURCE, "tools", "olive-plot")
 MAKE_REGION = os.path.join(SOURCE, "tools", "make_region.py")
 OLIVE = os.environ.get("OLIVE", os.path.join(SOURCE, "build", "olive"))
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+SKIPPED = 77  # CTest counts the test as skipped
+
+
+def skip_without(*modules):
+    """Ends the test as skipped, naming the package, when this Python lacks a module."""
+    for module in modules:
+        try:
+            __import__(module)
+        except ImportError:
+            print(f"SKIPPED: {sys.executable} has no {module} "
+                  f"(Debian: apt-get install python3-{module})")
+            sys.exit(SKIPPED)
 
 
 def png_size(path):
@@ -58,7 +70,8 @@ class OlivePlotTest(unittest.TestCase):
         shutil.rmtree(cls.dir, ignore_errors=True)
 
     def plot(self, *args):
-        return subprocess.run([PLOT, *args], cwd=self.dir, capture_output=True, text=True)
+        return subprocess.run([sys.executable, PLOT, *args], cwd=self.dir, capture_output=True,
+                              text=True)
 
     def assertPng(self, name, min_bytes=8000):
         path = os.path.join(self.dir, name)
@@ -134,4 +147,5 @@ class OlivePlotTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
+    skip_without("matplotlib")
     unittest.main(verbosity=2)

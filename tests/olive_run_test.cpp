@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "driver/program_info.h"
 #include "input_test_support.h"
 
 namespace olive {
@@ -60,6 +61,21 @@ TEST(OliveExecutable, InputErrorEndsTheRunWithExitCodeOneAndTheMessageOnStandard
   EXPECT_TRUE(lines[1].ends_with("  Initialize Brask. Wx file not found: \"wx/missing.txt\""))
       << lines[1];
   EXPECT_EQ(ReadWholeFile((w.dir / "stderr.txt").string()), lines[1] + "\n");
+}
+
+TEST(OliveExecutable, HelpAndVersionPrintOnStandardOutputAndWriteNoFile) {
+  Workdir w("olive_run_help");
+  for (const char* option : {"--help", "-h"}) {
+    EXPECT_EQ(w.Olive(option), 0);
+    const std::string out = ReadWholeFile((w.dir / "stdout.txt").string());
+    EXPECT_TRUE(out.starts_with("usage: olive SETUP MONTH1 DAY1 YEAR1")) << out;
+    EXPECT_NE(out.find("Exit codes: 0 a normal end; 1 the run was ended by bad input"),
+              std::string::npos);
+  }
+  EXPECT_EQ(w.Olive("--version"), 0);
+  EXPECT_EQ(ReadWholeFile((w.dir / "stdout.txt").string()),
+            "olive " + std::string(OliveVersion()) + "\n");
+  EXPECT_FALSE(fs::exists(w.dir / "errorlog"));
 }
 
 TEST(OliveExecutable, AWrongNumberOfParametersIsAUsageErrorThatWritesNoFile) {

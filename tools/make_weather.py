@@ -5,6 +5,7 @@
 The series is generated from a fixed seed, so the file is the same on every machine:
 
     tools/make_weather.py > examples/weather/Cordoba.txt
+    tools/make_weather.py examples/weather/Cordoba.txt
 
 Model of the weather (all by day of year d):
   * temperatures: annual sine cycles (maximum 15 C in mid January to 36 C in late July, minimum
@@ -16,6 +17,7 @@ Model of the weather (all by day of year d):
     summer solstice) reduced on cloudy and rainy days, kept within 90-330 W/m2;
   * relative humidity (per cent) and wind (m/s) follow the season and the rain.
 """
+import argparse
 import math
 import random
 import sys
@@ -118,5 +120,25 @@ def generate(out, station=STATION, longitude=LONGITUDE, latitude=LATITUDE, seed=
                           f"{rain:.1f}\t{rh:.0f}\t{wind:.1f}\n")
 
 
+def main(argv):
+    parser = argparse.ArgumentParser(
+        description="Writes the example station's synthetic daily weather (olive's weather file "
+        "format, 2001-2010, the same on every machine) to standard output or to OUTPUT.",
+        epilog="example: tools/make_weather.py examples/weather/Cordoba.txt")
+    parser.add_argument("output", nargs="?", help="the weather file to write (default: standard "
+                        "output)")
+    args = parser.parse_args(argv)
+    if args.output is None:
+        generate(sys.stdout)
+        return 0
+    try:
+        with open(args.output, "w", newline="\n") as f:
+            generate(f)
+    except OSError as e:
+        print(f"make_weather.py: cannot write {args.output}: {e.strerror}", file=sys.stderr)
+        return 3
+    return 0
+
+
 if __name__ == "__main__":
-    generate(sys.stdout)
+    sys.exit(main(sys.argv[1:]))

@@ -1,22 +1,43 @@
 #!/usr/bin/env bash
 # Runs the example station: ten years (2001-2010) of synthetic weather for an olive orchard near
-# Cordoba, with the example setup file, in the scratch working directory build/example-run/
-# (made afresh on every run, so repeated runs start from the same empty soil-water table).
+# Cordoba, with the example setup file, in a scratch working folder made afresh on every run (so
+# repeated runs start from the same empty soil-water table).
 #
-#   tools/run-example.sh            uses build/olive
+#   tools/run-example.sh [FOLDER]          in a source tree: uses build/olive; FOLDER defaults
+#                                          to build/example-run
+#   PREFIX/share/olive/tools/run-example.sh [FOLDER]
+#                                          installed: uses PREFIX/bin/olive; FOLDER defaults to
+#                                          ./olive-example
 #   OLIVE=/path/to/olive tools/run-example.sh
 set -euo pipefail
 
+if [[ "${1:-}" == "--help" || "${1:-}" == "-h" ]]; then
+  sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+  exit 0
+fi
+
 root="$(cd "$(dirname "$0")/.." && pwd)"
-olive="${OLIVE:-$root/build/olive}"
-run="$root/build/example-run"
+if [[ -f "$root/CMakeLists.txt" ]]; then  # a source tree
+  olive="${OLIVE:-$root/build/olive}"
+  run="${1:-$root/build/example-run}"
+  build_hint="cmake -S . -B build -DCMAKE_BUILD_TYPE=Release && cmake --build build --parallel --target olive"
+else  # installed under PREFIX/share/olive
+  olive="${OLIVE:-$(cd "$root/../.." && pwd)/bin/olive}"
+  run="${1:-$PWD/olive-example}"
+  build_hint="cmake --install build --prefix PREFIX"
+fi
 
 if [[ ! -x "$olive" ]]; then
   echo "run-example: $olive not found; build first:" >&2
-  echo "  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release && cmake --build build" >&2
+  echo "  $build_hint" >&2
   exit 1
 fi
 
+# Only a folder of an earlier example run (or an empty one) is made afresh.
+if [[ -e "$run" && -n "$(ls -A "$run" 2>/dev/null)" && ! -f "$run/weather/Cordoba.txt" ]]; then
+  echo "run-example: $run exists and is not an example run's folder; name another" >&2
+  exit 1
+fi
 rm -rf "$run"
 mkdir -p "$run/lut" "$run/weather"
 cp "$root/examples/olive.setup" "$run/olive.setup"

@@ -142,8 +142,9 @@ RunResult RunStation(ErrorSink& log, const std::vector<std::string>& args, const
 
 int RunOlive(const std::vector<std::string>& args, const std::filesystem::path& workdir) {
   if (args.size() != kRunParameterCount) {
-    std::fprintf(stderr, "olive: %zu parameters given, %zu needed\n%s", args.size(),
-                 kRunParameterCount, OliveUsage().c_str());
+    std::fprintf(stderr,
+                 "olive: %zu parameters given, %zu needed\n%sRun 'olive --help' for more.\n",
+                 args.size(), kRunParameterCount, OliveUsage().c_str());
     return kExitUsage;
   }
   // Start-up: the error log, shared by all runs in the working directory; its lines also go to
