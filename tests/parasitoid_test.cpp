@@ -320,6 +320,23 @@ TEST(ParasitoidHosts, FemalesThatFindNoHostsStarve) {
   }
 }
 
+TEST(ParasitoidHosts, ARemnantOfFemalesThatLaysNoEggByRoundingDoesNotStarve) {
+  for (const ParasitoidPairTraits* t : kPairs) {
+    ScaleParasitoidState p = SetUpPair(*t);
+    ScaleState host = HostScale();
+    AddAttackingFemales(p, 1e-44, 1e-44);
+    Survsd(p, *t, true, true, host.n);
+    survsl(p, *t, true, true, host.n);
+    Parova(p, *t, true, true, host);
+    for (const ParaSpeciesState* s : {&p.first, &p.second}) {
+      EXPECT_EQ(s->Eggs, 0.0) << t->name;
+      EXPECT_EQ(s->Adlsd, 1.0) << t->name;
+      EXPECT_EQ(s->adlhf, 1.0) << t->name;
+      EXPECT_EQ(s->Avgsd, 1.0) << t->name;  // the next day's attack rate is not halved
+    }
+  }
+}
+
 // ---------------------------------------------------------------- populations
 
 TEST(ParasitoidPopulation, EggsEnterTheDelaysAndAreCounted) {

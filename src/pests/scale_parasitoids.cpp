@@ -16,6 +16,8 @@ constexpr float kInWindow = 1e-5f;
 constexpr double kParasitoidHostWeight = 0.25;
 // Biomass of one parasitoid, in the scales' mass units.
 constexpr float kParaWeight = 0.07f;
+// Eggs a day the adult females could lay, at or below which they lay none.
+constexpr double kNoEggs = 0.00001;
 
 // e^arg in double precision, for the attack and mating shares 1 - e^-x. A float exponential
 // rounds e^-x to 1 for x below about 3e-8, so that a remnant of females among many hosts would
@@ -69,14 +71,14 @@ void ApplyInWindow(AgeVec& v, const AgeVec& window, int32_t K, double factor) {
 }
 
 // Adult supply/demand: eggs laid over the eggs the females could lay, capped at 1; 1 when the
-// females could lay none.
+// females could lay no more than kNoEggs. A remnant of females (1e-44) lays no egg by rounding;
+// a ratio of 0 for it would halve the attack rate of the next immigrants.
 double AdultSupplyDemand(double eggs, double females, const ParaSpeciesState& s,
                          const ParasitoidPairTraits& t) {
-  if (!(females * s.Bt > 0)) return 1;
   double capacity = females * s.Bt;
   if (t.attacksPerDegreeDay) capacity *= s.Delt;
   capacity /= (1 + 0.02 * s.Delt);
-  if (!(capacity > 0)) return 1;
+  if (!(capacity > kNoEggs)) return 1;
   return std::min(eggs / capacity, 1.0);
 }
 
