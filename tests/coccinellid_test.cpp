@@ -190,6 +190,17 @@ TEST(CoccRatios, NoGrowthDemandGivesRatioOne) {
   EXPECT_EQ(c.sde, 1.0);
 }
 
+TEST(CoccRatios, AResidueOfGrowthDemandGivesRatioOne) {
+  // What is left of an emptied larval stage is no demand: the beetle does not starve on it.
+  CoccState c = Beetles(10, 0, 10);
+  c.dmgro = 1e-45;
+  c.dmres = 1.5e-46;
+  c.food = 0;
+  Coccratios(c);
+  EXPECT_EQ(c.sdv, 1.0);
+  EXPECT_EQ(c.sde, 1.0);
+}
+
 TEST(CoccMortality, StarvationBuildsUpOverTheThreeDayRing) {
   CoccState c = Beetles(30, 30, 10);
   const float adults = c.Coccnm[40];

@@ -150,6 +150,45 @@ TEST(ParasitoidAttacks, SurvivalOfAStageIsTheShareOfItsHostsNotAttacked) {
   }
 }
 
+TEST(ParasitoidAttacks, ARemnantOfFemalesAttacksInProportionToItsNumber) {
+  // Few females on many hosts attack in proportion to their number: a remnant of 1e-7 does
+  // 1e-4 of what 1e-3 females do, and is not rounded down to no attacks at all.
+  for (const ParasitoidPairTraits* t : kPairs) {
+    std::array<double, 3> few{}, remnant{};
+    for (double females : {1e-3, 1e-7}) {
+      ScaleParasitoidState p = SetUpPair(*t);
+      for (int i = 1; i <= p.second.K; ++i) p.second.UnmatedFrn[i] = 100;
+      ScaleState host = HostScale();
+      AddAttackingFemales(p, females, females);
+      p.second.UnmatedFemad = females;
+      Survsd(p, *t, true, true, host.n);
+      survsl(p, *t, true, true, host.n);
+      (females > 1e-5 ? few : remnant) = {p.first.natkd, p.second.natkd, p.NatkdCuImmToMales};
+    }
+    for (int s = 0; s < 3; ++s) {
+      if (s == 2 && !t->mating) continue;
+      ASSERT_GT(few[s], 0.0) << t->name << " " << s;
+      EXPECT_NEAR(remnant[s] / few[s], 1e-4, 1e-7) << t->name << " " << s;
+    }
+  }
+}
+
+TEST(ParasitoidHosts, FewUnmatedFemalesAmongManyMalesMateInProportion) {
+  // The share left unmated, e^-(unmated / males), is 1 - 1e-9 here: not rounded to 1.
+  ScaleParasitoidState p = SetUpPair(kOliveScaleParaTraits);
+  for (int i = 1; i <= 6; ++i) p.second.UnmatedFrn[i] = 4;
+  p.second.UnmatedFemad = 1e-8;
+  p.second.Males = 10;
+  ScaleState host;
+  Parova(p, kOliveScaleParaTraits, true, false, host);
+  const AgeVec& adult = p.second.adultWindow;
+  for (int i = 1; i <= 6; ++i) {
+    if (adult[i] > 1e-5f) {
+      EXPECT_NEAR(p.second.UnmatedFrn[i] / (4 * adult[i]), 1e-9, 1e-13) << i;
+    }
+  }
+}
+
 TEST(ParasitoidAttacks, EmptyStageKeepsTheScalesSurvival) {
   for (const ParasitoidPairTraits* t : kPairs) {
     ScaleParasitoidState p = SetUpPair(*t);
@@ -278,6 +317,23 @@ TEST(ParasitoidHosts, FemalesThatFindNoHostsStarve) {
     EXPECT_EQ(p.first.adlhf, 0.0) << t->name;
     EXPECT_EQ(p.first.Sd[1], 0.0f);
     EXPECT_EQ(p.first.Avgsd, 0.5);  // with yesterday's 1: the next day's fecundity halves
+  }
+}
+
+TEST(ParasitoidHosts, ARemnantOfFemalesThatLaysNoEggByRoundingDoesNotStarve) {
+  for (const ParasitoidPairTraits* t : kPairs) {
+    ScaleParasitoidState p = SetUpPair(*t);
+    ScaleState host = HostScale();
+    AddAttackingFemales(p, 1e-44, 1e-44);
+    Survsd(p, *t, true, true, host.n);
+    survsl(p, *t, true, true, host.n);
+    Parova(p, *t, true, true, host);
+    for (const ParaSpeciesState* s : {&p.first, &p.second}) {
+      EXPECT_EQ(s->Eggs, 0.0) << t->name;
+      EXPECT_EQ(s->Adlsd, 1.0) << t->name;
+      EXPECT_EQ(s->adlhf, 1.0) << t->name;
+      EXPECT_EQ(s->Avgsd, 1.0) << t->name;  // the next day's attack rate is not halved
+    }
   }
 }
 

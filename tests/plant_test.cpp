@@ -199,6 +199,31 @@ TEST(Ratios, MaintenanceDeficitAndAmpleSupply) {
   EXPECT_EQ(p.sdveg, 1);
 }
 
+TEST(Ratios, AnOrganShortOfSupplyLeavesNothingOver) {
+  // 3 mass units for a fruit demand of 30 / 0.7: the subtraction would leave 4e-16.
+  SeasonState season;
+  PlantState p;
+  p.PhotoSynthate = 3;
+  p.dfru = 30;
+  p.dveg = 30;
+  p.gresp = 0.3;
+  Ratios(p, season);
+  EXPECT_NEAR(p.sdfru, 0.07, 1e-12);
+  EXPECT_EQ(p.availph, 0);
+  EXPECT_EQ(p.sdveg, 0);
+  EXPECT_EQ(p.reserveTot, 0);
+
+  // The same supply for vegetative growth alone: nothing over for the reserves.
+  p = PlantState{};
+  p.PhotoSynthate = 3;
+  p.dveg = 30;
+  p.gresp = 0.3;
+  Ratios(p, season);
+  EXPECT_NEAR(p.sdveg, 0.07, 1e-12);
+  EXPECT_EQ(p.availph, 0);
+  EXPECT_EQ(p.reserveTot, 0);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Demand and supply.
 

@@ -15,6 +15,8 @@ constexpr double kEmbryoGrowth = 0.0009;
 // Mass of an immigrant adult, and of a new embryo, mass units.
 constexpr float kImmigrantMass = 0.98f;
 constexpr double kNewEmbryoMass = 0.1;
+// Growth demand (mass units a day) below which there is none.
+constexpr double kNoGrowthDemand = 0.00001;
 
 // Larval growth rate of substage i, mass units per larva and degree-day.
 double LarvalGrowthRate(const CoccState& c, int32_t i) {
@@ -161,8 +163,11 @@ void Coccrsv(CoccState& c) {
 }
 
 void Coccratios(CoccState& c) {
+  // A growth demand at or below kNoGrowthDemand is the residue of an emptied stage, not a
+  // demand: its ratio over food that is residue too (or 0) would be 0 or 1 at random.
   c.sdv = 1;
-  if (c.dmgro + c.dmres > 0) c.sdv = Zerone(c.food / (c.dmgro + c.dmres));
+  const double demand = c.dmgro + c.dmres;
+  if (demand > kNoGrowthDemand) c.sdv = Zerone(c.food / demand);
   c.sde = c.sdv;
   c.food = 0;
 }

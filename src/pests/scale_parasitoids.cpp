@@ -16,9 +16,15 @@ constexpr float kInWindow = 1e-5f;
 constexpr double kParasitoidHostWeight = 0.25;
 // Biomass of one parasitoid, in the scales' mass units.
 constexpr float kParaWeight = 0.07f;
+// Eggs a day the adult females could lay, at or below which they lay none.
+constexpr double kNoEggs = 0.00001;
 
-float ExpoOf(double arg) {
-  return Expo(static_cast<float>(arg));
+// e^arg in double precision, for the attack and mating shares 1 - e^-x. A float exponential
+// rounds e^-x to 1 for x below about 3e-8, so that a remnant of females among many hosts would
+// find none: no eggs, a supply/demand ratio of 0 and every adult dead.
+double ExpoReal(double arg) {
+  constexpr double kCap = 88.6;  // the same cap as Expo's
+  return std::exp(std::min(arg, kCap));
 }
 
 // Temperature scalar of the attack rate: 1 at 10 degree-days a day, 0 at 0 and at 20 and beyond.
@@ -39,7 +45,7 @@ double AttackedShare(double females, double Bt, double texp, float Delt, double 
   if (!(W > 0)) return 0;
   double effort = females * Bt;
   if (t.attacksPerDegreeDay) effort *= Delt;
-  return 1 - ExpoOf(-effort * texp / W);
+  return 1 - ExpoReal(-effort * texp / W);
 }
 
 // Weighted scale hosts of stages 3..6.
@@ -65,14 +71,14 @@ void ApplyInWindow(AgeVec& v, const AgeVec& window, int32_t K, double factor) {
 }
 
 // Adult supply/demand: eggs laid over the eggs the females could lay, capped at 1; 1 when the
-// females could lay none.
+// females could lay no more than kNoEggs. A remnant of females (1e-44) lays no egg by rounding;
+// a ratio of 0 for it would halve the attack rate of the next immigrants.
 double AdultSupplyDemand(double eggs, double females, const ParaSpeciesState& s,
                          const ParasitoidPairTraits& t) {
-  if (!(females * s.Bt > 0)) return 1;
   double capacity = females * s.Bt;
   if (t.attacksPerDegreeDay) capacity *= s.Delt;
   capacity /= (1 + 0.02 * s.Delt);
-  if (!(capacity > 0)) return 1;
+  if (!(capacity > kNoEggs)) return 1;
   return std::min(eggs / capacity, 1.0);
 }
 
@@ -216,7 +222,7 @@ void Survsd(ScaleParasitoidState& p, const ParasitoidPairTraits& t, bool secondO
   if (c.Bt == 0 || c.Delt == 0) return;
 
   // Female eggs: the ovipositing females on the scales.
-  p.texp = c.Bt > 0 ? 1 - ExpoOf(-p.cept * W / c.Bt) : 0.0;
+  p.texp = c.Bt > 0 ? 1 - ExpoReal(-p.cept * W / c.Bt) : 0.0;
   const double frac = AttackedShare(c.Femad, c.Bt, p.texp, c.Delt, W, t);
   c.natkd = frac * W;
 
@@ -226,10 +232,10 @@ void Survsd(ScaleParasitoidState& p, const ParasitoidPairTraits& t, bool secondO
   if (!t.mating) return;
 
   // Male eggs: unmated females on the immature unmated-line females; the attacked hosts die.
-  p.texp = c.Bt > 0 ? 1 - ExpoOf(-p.cept * UnmatedFrnImm / c.Bt) : 0.0;
+  p.texp = c.Bt > 0 ? 1 - ExpoReal(-p.cept * UnmatedFrnImm / c.Bt) : 0.0;
   p.NatkdCuImmToMales = 0;
   if (UnmatedFrnImm > 0) {
-    const double fracm = 1 - ExpoOf(-c.UnmatedFemad * c.Bt * p.texp / UnmatedFrnImm);
+    const double fracm = 1 - ExpoReal(-c.UnmatedFemad * c.Bt * p.texp / UnmatedFrnImm);
     p.NatkdCuImmToMales = fracm * UnmatedFrnImm;
     const double survival = 1 - p.NatkdCuImmToMales / UnmatedFrnImm;
     for (int32_t i = 1; i <= c.K; ++i) {
@@ -264,7 +270,7 @@ void survsl(ScaleParasitoidState& p, const ParasitoidPairTraits& t, bool secondO
 
   if (a.Bt <= 0 && a.Delt <= 0) return;
 
-  p.texp = a.Bt > 0 ? 1 - ExpoOf(-0.6 * W / a.Bt) : 0.0;
+  p.texp = a.Bt > 0 ? 1 - ExpoReal(-0.6 * W / a.Bt) : 0.0;
   const double frac = AttackedShare(a.Femad, a.Bt, p.texp, a.Delt, W, t);
   a.natkd = frac * W;
 
@@ -318,7 +324,7 @@ void Parova(ScaleParasitoidState& p, const ParasitoidPairTraits& t, bool secondO
 
   // Mating of the adult unmated females.
   if (t.mating) {
-    const double m = c.Males > 0 ? ExpoOf(-c.UnmatedFemad / c.Males) : 1.0;
+    const double m = c.Males > 0 ? ExpoReal(-c.UnmatedFemad / c.Males) : 1.0;
     c.V = c.adultWindow;
     if (c.UnmatedFemad > 0) {
       for (int32_t i = 1; i <= c.K; ++i) {

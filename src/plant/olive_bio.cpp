@@ -135,17 +135,18 @@ void Ratios(PlantState& p, const SeasonState& season) {
     const double m = 0.04 * p.reserveTot;
     p.reserveTot -= m;
     p.availph += m;
-    // Fruit first...
+    // Fruit first, then vegetative growth. An organ whose ratio is below 1 took all there was:
+    // nothing is left, not the rounding residue of the subtraction (about 1e-13), which would
+    // give the next organ a ratio of 1e-16 instead of 0.
     if (p.dfru > kNoDemand) {
       p.sdfru = Zerone(p.availph / (p.dfru / grossUp));
-      p.availph = std::max(0.0, p.availph - p.sdfru * p.dfru / grossUp);
+      p.availph = p.sdfru < 1 ? 0.0 : std::max(0.0, p.availph - p.sdfru * p.dfru / grossUp);
     } else {
       p.sdfru = 0;
     }
-    // ...then vegetative growth.
     if (p.dveg > kNoDemand) {
       p.sdveg = Zerone(p.availph / (p.dveg / grossUp));
-      p.availph = std::max(0.0, p.availph - p.sdveg * p.dveg / grossUp);
+      p.availph = p.sdveg < 1 ? 0.0 : std::max(0.0, p.availph - p.sdveg * p.dveg / grossUp);
     } else {
       p.sdveg = 0;
     }
