@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <span>
 
 #include "input_test_support.h"
+#include "weather/wx_dates.h"
 #include "weather/wx_record.h"
 
 namespace olive {
@@ -261,6 +263,20 @@ TEST(ReadWxErrors, RecordsFollowDayByDay) {
   EXPECT_EQ(r.log.lines, std::vector<std::string>{"Weather file \"cordoba.txt\" line 6: date "
                                                   "1/2/1999 where 1/2/2000 is expected (the "
                                                   "dates go back)."});
+}
+
+// The same check on dates given as numbers, for readers of other formats.
+TEST(CheckDateSequenceTest, FindsTheFirstDateOutOfStep) {
+  const std::vector<WxDate> leap = {{2, 28, 2004}, {2, 29, 2004}, {3, 1, 2004}, {3, 1, 2004}};
+  EXPECT_FALSE(CheckDateSequence(std::span(leap).first(3)));
+  const auto repeated = CheckDateSequence(leap);
+  ASSERT_TRUE(repeated);
+  EXPECT_EQ(repeated->index, 3u);
+  EXPECT_EQ(DescribeDateProblem(*repeated),
+            "date 3/1/2004 where 3/2/2004 is expected (a repeated date).");
+  const std::vector<WxDate> noLeapDay = {{2, 29, 2001}};
+  EXPECT_EQ(DescribeDateProblem(*CheckDateSequence(noLeapDay)),
+            "date 2/29/2001 is not a calendar date.");
 }
 
 // Values the weather cannot have are reported with their line and text, and repaired as
