@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "plain_delay.h"
 #include "toolkit/delays.h"
@@ -188,6 +189,45 @@ TEST(Delay, SubStepThreshold) {
   DelayNoPlr(0.0f, vb, b, 20.0f, std::nextafter(2.5f, 0.0f), 4);
   EXPECT_FLOAT_EQ(va, 0.4375f);
   EXPECT_NEAR(vb, 0.5f, 1e-6);
+}
+
+// Whatever physiological time reaches a delay, a step stays short and its numbers finite: a time
+// that is not a finite number moves nothing; a huge one takes kMaxSubSteps sub-steps, which flush
+// the delay, and the inflow still enters whole. (A tmax of 1e9 once took billions of sub-steps.)
+TEST(Delay, HugeOrNonFiniteTimeStaysShortAndFinite) {
+  const int32_t k = 30;
+  const float del = 40.0f, viN = 5.0f;
+  AgeVec start{}, plr{};
+  for (int32_t i = 1; i <= k; ++i) start[i] = 2.0f, plr[i] = 0.01f;
+  const float inf = std::numeric_limits<float>::infinity();
+  for (float DT : {inf, -inf, std::numeric_limits<float>::quiet_NaN()}) {
+    EXPECT_EQ(SplitStep(del, DT, k).idt, 0) << DT;
+    AgeVec r = start;
+    float vout = 1, shed = 1;
+    DelayNoPlr(viN, vout, r, del, DT, k);
+    EXPECT_EQ(vout, 0.0f);
+    DelayWithPlr(viN, vout, shed, r, plr, del, DT, k);
+    EXPECT_EQ(vout, 0.0f);
+    EXPECT_EQ(shed, 0.0f);
+    EXPECT_EQ(r, start) << DT;
+  }
+  for (float DT : {1e9f, 1e30f, 3e38f, std::numeric_limits<float>::max()}) {
+    EXPECT_EQ(SplitStep(del, DT, k).idt, kMaxSubSteps) << DT;
+    for (bool losses : {false, true}) {
+      AgeVec r = start;
+      float vout = 0, shed = 0;
+      if (losses) {
+        DelayWithPlr(viN, vout, shed, r, plr, del, DT, k);
+      } else {
+        DelayNoPlr(viN, vout, r, del, DT, k);
+      }
+      for (int32_t i = 1; i <= k; ++i) ASSERT_TRUE(std::isfinite(r[i]) && r[i] >= 0) << DT;
+      const double in = viN * k / del;
+      // Balanced up to the rounding of a float outflow added up over kMaxSubSteps sub-steps.
+      EXPECT_NEAR(Total(r, k) - Total(start, k), in - vout - shed, 1e-3 * (in + vout)) << DT;
+      EXPECT_LT(Total(r, k), 0.01 * Total(start, k)) << DT;  // flushed
+    }
+  }
 }
 
 TEST(Delay, ZeroLossRatesActAsNoLossDelay) {

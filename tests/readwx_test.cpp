@@ -8,8 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <span>
 
 #include "input_test_support.h"
+#include "weather/wx_dates.h"
+#include "weather/wx_record.h"
 
 namespace olive {
 namespace {
@@ -96,15 +99,15 @@ TEST(ReadWx, RecordsContinueAcrossYears) {
   EXPECT_EQ(r.wx.temps[3][0], 23.0f);
 }
 
-TEST(ReadWx, RecordAfterTheStartDateIsStoredFirstWithoutComplaint) {
+TEST(ReadWx, RecordsBeforeTheStartFollowDayByDayToo) {
   // The data jump from 10 to 20 January while the run starts on 15 January.
   std::string text = WxText(1, 1, 2001, Days(10));
   text += "1 20 2001 99 1 100 0 50 1\n1 21 2001 98 1 100 0 50 1\n1 22 2001 97 1 100 0 50 1\n";
   WxRead r(text, DateOf(1, 15, 2001), DateOf(1, 16, 2001));
-  EXPECT_TRUE(r.log.RunOk);
-  EXPECT_TRUE(r.log.lines.empty());
-  EXPECT_EQ(r.wx.temps[1][0], 99.0f);
-  EXPECT_EQ(r.wx.temps[2][0], 99.0f);  // the end date is already passed: day 2 is filled
+  EXPECT_FALSE(r.log.RunOk);
+  EXPECT_EQ(r.log.lines, std::vector<std::string>{"Weather file \"cordoba.txt\" line 14: date "
+                                                  "1/20/2001 where 1/11/2001 is expected (9 days "
+                                                  "missing)."});
 }
 
 TEST(ReadWx, StartBeforeTheDataIsRefused) {
@@ -206,28 +209,134 @@ TEST(WxMissing, SeriesWithoutDataTakesItsDefaultConverted) {
 }
 
 TEST(WxMissing, OnlyMinus99IsMissing) {
-  WxRead r(WxText(5, 1, 2001, WithRain({1, -99.5f, -999, 4})), DateOf(5, 1, 2001),
-           DateOf(5, 4, 2001));
-  EXPECT_EQ(r.wx.rain[2], -99.5f);
-  EXPECT_EQ(r.wx.rain[3], -999.0f);
-  // Values below -99 are data but are not converted either.
-  std::vector<WxDay> days(2);
-  days[0].solar = -99.5f;
-  WxRead s(WxText(5, 1, 2001, days), DateOf(5, 1, 2001), DateOf(5, 2, 2001));
-  EXPECT_EQ(s.wx.solar[1], -99.5f);
-  EXPECT_FLOAT_EQ(s.wx.solar[2], 100 * kSolarFactor);
+  // -99.5 and -999 are not the mark of a missing value: they are rain below 0, reported.
+  WxRead r(WxText(5, 1, 2001, WithRain({1, -99.5f, -999, -99, 5})), DateOf(5, 1, 2001),
+           DateOf(5, 5, 2001));
+  EXPECT_TRUE(r.log.RunOk);
+  EXPECT_EQ(r.log.lines,
+            (std::vector<std::string>{
+                "Weather file \"cordoba.txt\" line 5: rain -99.5 is below 0; taken as missing.",
+                "Weather file \"cordoba.txt\" line 6: rain -999 is below 0; taken as missing."}));
+  for (int d = 1; d <= 5; ++d) EXPECT_EQ(r.wx.rain[d], static_cast<float>(d)) << d;
 }
 
-TEST(WxMissing, DaysTheFileSkipsAreFilled) {
-  // 3 March is missing from the file: positions follow the records, and the last day asked
-  // for stays missing until the repair.
-  std::string text = WxText(3, 1, 2001, WithRain({2, 4}));
-  text += "3 4 2001 20 10 100 8 60 2\n";
-  WxRead r(text, DateOf(3, 1, 2001), DateOf(3, 4, 2001));
+// One line of a clean file of 1..6 March 2001 changed, and the one message it gives.
+struct SequenceCase {
+  const char* what;
+  const char* record;   // the new text of line 6, the record of 3 March
+  int line;             // the line of the message
+  const char* message;  // after the file and line; empty: the file is read
+};
+
+// Records follow one another day by day, nine fields each (days the file skips were once
+// filled as missing values; every later day then sat one day early).
+TEST(ReadWxErrors, RecordsFollowDayByDay) {
+  const SequenceCase cases[] = {
+      {"missing day (a blank line holds no record)", "", 7,
+       "date 3/4/2001 where 3/3/2001 is expected (1 day missing)."},
+      {"repeated day", "3 2 2001 20 10 100 0 60 2", 6,
+       "date 3/2/2001 where 3/3/2001 is expected (a repeated date)."},
+      {"year typo", "3 3 2010 20 10 100 0 60 2", 6,
+       "date 3/3/2010 where 3/3/2001 is expected (a date out of place)."},
+      {"no such day", "2 30 2001 20 10 100 0 60 2", 6,
+       "date 2/30/2001 where 3/3/2001 is expected (not a calendar date)."},
+      {"8 fields", "3 3 2001 20 10 100 0 60", 6,
+       "8 fields where a record has 9 (month day year tmax tmin solar rain rh wind)."},
+      {"10 fields", "3 3 2001 20 10 100 0 60 2 7", 6,
+       "10 fields where a record has 9 (month day year tmax tmin solar rain rh wind)."},
+      {"a note after the record", "3 3 2001 20 10 100 0 60 2 estimated 4", 6, ""},
+  };
+  const std::string clean = WxText(3, 1, 2001, std::vector<WxDay>(6));
+  for (const SequenceCase& c : cases) {
+    WxRead r(testing_support::WithLine(clean, 6, c.record), DateOf(3, 1, 2001), DateOf(3, 6, 2001));
+    const std::string message = c.message;
+    EXPECT_EQ(r.log.RunOk, message.empty()) << c.what;
+    const std::vector<std::string> expected = {"Weather file \"cordoba.txt\" line " +
+                                               std::to_string(c.line) + ": " + message};
+    EXPECT_EQ(r.log.lines, message.empty() ? std::vector<std::string>{} : expected) << c.what;
+  }
+  // Dates that go back: the data of 2000 go on from 2 January 1999.
+  std::string back = WxText(12, 31, 1999, std::vector<WxDay>(2));
+  back += "1 2 1999 20 10 100 0 60 2\n1 3 1999 20 10 100 0 60 2\n";
+  WxRead r(back, DateOf(1, 1, 2000), DateOf(12, 31, 2000));
+  EXPECT_FALSE(r.log.RunOk);
+  EXPECT_EQ(r.log.lines, std::vector<std::string>{"Weather file \"cordoba.txt\" line 6: date "
+                                                  "1/2/1999 where 1/2/2000 is expected (the "
+                                                  "dates go back)."});
+}
+
+// The same check on dates given as numbers, for readers of other formats.
+TEST(CheckDateSequenceTest, FindsTheFirstDateOutOfStep) {
+  const std::vector<WxDate> leap = {{2, 28, 2004}, {2, 29, 2004}, {3, 1, 2004}, {3, 1, 2004}};
+  EXPECT_FALSE(CheckDateSequence(std::span(leap).first(3)));
+  const auto repeated = CheckDateSequence(leap);
+  ASSERT_TRUE(repeated);
+  EXPECT_EQ(repeated->index, 3u);
+  EXPECT_EQ(DescribeDateProblem(*repeated),
+            "date 3/1/2004 where 3/2/2004 is expected (a repeated date).");
+  const std::vector<WxDate> noLeapDay = {{2, 29, 2001}};
+  EXPECT_EQ(DescribeDateProblem(*CheckDateSequence(noLeapDay)),
+            "date 2/29/2001 is not a calendar date.");
+}
+
+// Values the weather cannot have are reported with their line and text, and repaired as
+// missing values; the run goes on.
+TEST(ReadWx, ImpossibleValuesAreReportedAndFilled) {
+  std::string text = WxText(3, 1, 2001, std::vector<WxDay>(2));
+  text +=
+      "3 3 2001 1e9 10 100 0 60 2\n"     // line 6
+      "3 4 2001 20 10 -5 -3 200 -1\n"    // line 7
+      "3 5 2001 20 30 100 0 60 2\n"      // line 8
+      "3 6 2001 nan 1e39 100 0 -99 2\n"  // line 9
+      "3 7 2001 20 10 100 0 60 2\n";
+  WxRead r(text, DateOf(3, 1, 2001), DateOf(3, 7, 2001));
   EXPECT_TRUE(r.log.RunOk);
-  EXPECT_EQ(r.period.ndays, 4);
-  EXPECT_EQ(r.wx.rain[3], 8.0f);
-  EXPECT_EQ(r.wx.rain[4], 8.0f);  // filled from the last valid value
+  const std::string at = "Weather file \"cordoba.txt\" line ";
+  EXPECT_EQ(r.log.lines,
+            (std::vector<std::string>{
+                at + "6: tmax 1e9 is beyond -70 to 70 deg C; taken as missing.",
+                at + "7: solar -5 is below 0; taken as missing.",
+                at + "7: rain -3 is below 0; taken as missing.",
+                at + "7: rh 200 is outside 0 to 100 %; taken as missing.",
+                at + "7: wind -1 is below 0; taken as missing.",
+                at + "8: tmin 30 is above tmax 20; both taken as missing.",
+                at + "9: tmax nan cannot be held as a finite number; taken as missing.",
+                at + "9: tmin 1e39 cannot be held as a finite number; taken as missing."}));
+  // Every series of the file is constant, and so is every repaired day.
+  for (int d = 1; d <= 7; ++d) {
+    EXPECT_EQ(r.wx.temps[d][0], 20.0f) << d;
+    EXPECT_EQ(r.wx.temps[d][1], 10.0f) << d;
+    EXPECT_FLOAT_EQ(r.wx.solar[d], 100 * kSolarFactor) << d;
+    EXPECT_EQ(r.wx.rain[d], 0.0f) << d;
+    EXPECT_EQ(r.wx.relhum[d], 60.0f) << d;
+    EXPECT_FLOAT_EQ(r.wx.winds[d], 2 * kWindFactor) << d;
+  }
+}
+
+TEST(ReadWx, ManyImpossibleValuesAreCounted) {
+  WxRead r(WxText(5, 1, 2001, WithRain(std::vector<float>(30, -1.0f))), DateOf(5, 1, 2001),
+           DateOf(5, 30, 2001));
+  EXPECT_TRUE(r.log.RunOk);
+  ASSERT_EQ(r.log.lines.size(), 21u);
+  EXPECT_EQ(r.log.lines[19],
+            "Weather file \"cordoba.txt\" line 23: rain -1 is below 0; taken as missing.");
+  EXPECT_EQ(r.log.lines[20],
+            "Weather file \"cordoba.txt\": 10 more impossible values taken as missing.");
+}
+
+TEST(CheckWxValues, TemperaturesAreJudgedInTheFilesUnit) {
+  WxRecord r;
+  r.value = {150, 40, 0, 0, 50, 0};  // deg F: 65.6 and 4.4 deg C
+  r.text = {"150", "40", "0", "0", "50", "0"};
+  std::vector<std::string> problems;
+  CheckWxValues(r, true, problems);
+  EXPECT_TRUE(problems.empty());
+  r.value[kTmax] = 160;  // 71.1 deg C
+  r.text[kTmax] = "160";
+  CheckWxValues(r, true, problems);
+  EXPECT_EQ(problems,
+            std::vector<std::string>{"tmax 160 is beyond -70 to 70 deg C; taken as missing."});
+  EXPECT_EQ(r.value[kTmax], kMissing);
 }
 
 TEST(DoAdjustWxTest, TemperatureAdjustmentFollowsTheRepair) {
@@ -282,11 +391,13 @@ TEST(ReadWxErrors, TextWhereANumberBelongs) {
   EXPECT_FALSE(body.log.RunOk);
   ASSERT_EQ(body.log.lines.size(), 1u);
   EXPECT_EQ(body.log.lines[0], "Weather file \"cordoba.txt\" line 7: \"n/a\" is not a number.");
+  // A file cut short in its last record.
   WxRead cut(WxText(3, 1, 2001, Days(3)) + "3 4 2001 20", DateOf(3, 1, 2001), DateOf(3, 10, 2001));
   EXPECT_FALSE(cut.log.RunOk);
   ASSERT_EQ(cut.log.lines.size(), 1u);
   EXPECT_EQ(cut.log.lines[0],
-            "Weather file \"cordoba.txt\" line 7: the file ends where a number is expected.");
+            "Weather file \"cordoba.txt\" line 7: 4 fields where a record has 9 (month day year "
+            "tmax tmin solar rain rh wind).");
 }
 
 TEST(ReadWxErrors, MissingFileIsReported) {
@@ -299,11 +410,21 @@ TEST(ReadWxErrors, MissingFileIsReported) {
   EXPECT_EQ(log.lines[0], "Initialize Brask. Wx file not found: \"no/such/weather.txt\"");
 }
 
-TEST(ReadWxErrors, ReadsTheFileFromDisk) {
+TEST(ReadWxErrors, DeviceIsRefused) {
+  MemoryLog log;
+  Weather wx;
+  WxPeriod period{DateOf(3, 1, 2001), DateOf(3, 2, 2001), 2};
+  readwx(log, "/dev/zero", period, WxCons{}, wx);
+  EXPECT_FALSE(log.RunOk);
+  EXPECT_EQ(log.lines, std::vector<std::string>{
+                           "Weather file \"/dev/zero\" cannot be read: not a regular file."});
+}
+
+TEST(ReadWxErrors, ReadsTheFileFromDiskPastAByteOrderMark) {
   const auto path = std::filesystem::temp_directory_path() / "olive_readwx_test.txt";
   {
     std::ofstream f(path, std::ios::binary);
-    f << WxText(3, 1, 2001, Days(5));
+    f << "\xEF\xBB\xBF" << WxText(3, 1, 2001, Days(5));
   }
   MemoryLog log;
   Weather wx;
@@ -311,21 +432,22 @@ TEST(ReadWxErrors, ReadsTheFileFromDisk) {
   readwx(log, path.string(), period, WxCons{}, wx);
   std::filesystem::remove(path);
   EXPECT_TRUE(log.RunOk);
+  EXPECT_EQ(wx.Location, "Cordoba");
   EXPECT_EQ(wx.temps[1][0], 21.0f);
   EXPECT_EQ(period.ndays, 3);
 }
 
 TEST(ReadWxErrors, MoreRecordsThanTheSeriesHoldAreRefused) {
-  // Records that never reach the end date: every one carries the start date.
-  std::string text = "Loop\tx\n0 0\nheading\n";
-  text.reserve(text.size() + 73060 * 20);
-  for (int k = 0; k < 73060; ++k) text += "3 1 2001 1 1 1 1 1 1\n";
-  WxRead r(text, DateOf(3, 1, 2001), DateOf(3, 10, 2001));
-  EXPECT_FALSE(r.log.RunOk);
-  ASSERT_EQ(r.log.lines.size(), 1u);
-  EXPECT_EQ(r.log.lines[0],
-            "Weather file \"cordoba.txt\" has more records before the model end date than the "
-            "weather series can hold (73050 days).");
+  // Records of 73060 days that never reach the end date.
+  MemoryLog log;
+  Weather wx;
+  WxPeriod period{DateOf(1, 1, 2001), 1e9f, 65535};
+  readwxText(log, WxText(1, 1, 2001, std::vector<WxDay>(73060)), "cordoba.txt", period, WxCons{},
+             wx);
+  EXPECT_FALSE(log.RunOk);
+  EXPECT_EQ(log.lines, std::vector<std::string>{
+                           "Weather file \"cordoba.txt\" has more records before the model end "
+                           "date than the weather series can hold (73050 days)."});
 }
 
 TEST(ReadWxErrors, GarbageAndTruncationsNeverCrash) {

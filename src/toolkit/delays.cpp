@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -262,9 +263,9 @@ void DelayWithLosses(float viN, float& Vout, float& Shed, AgeVec& r, const AgeVe
                      float DT, int32_t k) {
   Vout = 0.0f;
   Shed = 0.0f;
-  if (DT <= 0.0f) return;
-  const float rate = viN / DT;  // inflow per unit of physiological time
   const SubSteps s = SplitStep(del, DT, k);
+  if (s.idt == 0) return;
+  const float rate = viN / s.DT;  // inflow per unit of physiological time
   if (!NonZero(Plr, k)) {
     Vout = StepNoLossAnyContents(rate, r.data(), k, s);
     return;
@@ -279,16 +280,28 @@ void DelayWithLosses(float viN, float& Vout, float& Shed, AgeVec& r, const AgeVe
 }  // namespace
 
 SubSteps SplitStep(float del, float DT, int32_t k) {
-  const int32_t idt = static_cast<int32_t>(2.0 * DT * k / del + 1.0);
+  if (!(DT > 0.0f) || !std::isfinite(DT) || !(del > 0.0f) || !std::isfinite(del)) {
+    return {0, 0.0f, 0.0f};
+  }
+  const double transits2 = 2.0 * DT * k / del;  // twice the substage transits of the step
+  if (!(transits2 + 1.0 < kMaxSubSteps + 1.0)) {
+    // Cut to the time of (kMaxSubSteps - 1) / 2 substage transits: a stays just below one half.
+    const float cut = static_cast<float>((kMaxSubSteps - 1.0) * del / (2.0 * k));
+    const float a = static_cast<float>(static_cast<double>(cut) / (static_cast<double>(del) / k) /
+                                       kMaxSubSteps);
+    return {kMaxSubSteps, a, cut};
+  }
+  const int32_t idt = static_cast<int32_t>(transits2 + 1.0);
   const float a =
       static_cast<float>(static_cast<double>(DT) / (static_cast<double>(del) / k) / idt);
-  return {idt, a};
+  return {idt, a, DT};
 }
 
 void DelayNoPlr(float viN, float& Vout, AgeVec& r, float del, float DT, int32_t k) {
   Vout = 0.0f;
-  if (DT <= 0.0f) return;
-  Vout = StepNoLossAnyContents(viN / DT, r.data(), k, SplitStep(del, DT, k));
+  const SubSteps s = SplitStep(del, DT, k);
+  if (s.idt == 0) return;
+  Vout = StepNoLossAnyContents(viN / s.DT, r.data(), k, s);
 }
 
 void DelayWithPlr(float viN, float& Vout, float& Shed, AgeVec& r, const AgeVec& Plr, float del,

@@ -12,9 +12,21 @@ namespace olive {
 // and a is stored as a float: in double, 2 DT k is exact and is divided last, so a step with
 // DT k / del at exactly one half takes two sub-steps and one a float step shorter takes one.
 // Callers that advance many delays with shared coefficients at once use it to match the delays.
+//
+// Whatever physiological time reaches a delay, a step stays short and its numbers finite:
+// - a DT that is 0 or below, or not a finite number, is no development: no sub-steps (idt 0);
+//   so is a del that is not a positive finite number;
+// - a step is never split into more than kMaxSubSteps sub-steps. A longer DT (over about 500
+//   substage widths) is cut to the time those carry, returned as DT: it moves the contents
+//   through about 500 substages, so that the delay, of at most 100, has emptied into its outflow
+//   as the full DT would have it. The model's days need a few tens of sub-steps (40 at most in
+//   the example orchard with every pest), far below the cap, and keep DT as it is.
+// Callers enter the inflow per unit of the DT returned, so that the whole inflow still enters.
+inline constexpr int32_t kMaxSubSteps = 1000;
 struct SubSteps {
   int32_t idt;
   float a;
+  float DT;  // the physiological time the sub-steps carry: DT itself unless cut
 };
 SubSteps SplitStep(float del, float DT, int32_t k);
 

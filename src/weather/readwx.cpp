@@ -2,13 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <optional>
-#include <sstream>
+#include <vector>
 
+#include "io/file_contents.h"
 #include "toolkit/modutils.h"
 #include "toolkit/text_scan.h"
+#include "weather/wx_dates.h"
+#include "weather/wx_record.h"
 
 namespace olive {
 namespace {
@@ -16,13 +18,18 @@ namespace {
 // Every day a run can ask for (a 16-bit count) has its place in the series.
 static_assert(std::numeric_limits<uint16_t>::max() <= Weather::kCapacity);
 
-// One day's record as written in the file.
-struct WxRecord {
-  int32_t month = 0, day = 0, year = 0;
-  float tmax = 0, tmin = 0, solar = 0, rain = 0, relhum = 0, wind = 0;
-};
+// The units of the file's values, as wxunits converts them: deg C, W/m2, mm, m/s.
+constexpr bool kFahr = false, kWatts = true, kInches = false, kKilom = false, kMetersPerSec = true;
 
-// Reads the weather file's text with messages that name the file and the line.
+// Impossible values listed in the error log per reading of the file; the rest are counted.
+constexpr int32_t kMaxListedValues = 20;
+
+bool IsBlankLine(std::string_view line) {
+  return line.find_first_not_of(" \t\r") == std::string_view::npos;
+}
+
+// Reads the weather file's text with messages that name the file and the line: the station head
+// token by token, then one record a line, each dated the day after the one before.
 class WxReader {
  public:
   WxReader(ErrorSink& log, std::string_view text, std::string_view wxfile)
@@ -30,46 +37,124 @@ class WxReader {
 
   TextScanner& in() { return in_; }
 
-  // Reads one number; on failure reports what was found and clears RunOk.
+  // Reads one number of the head; on failure reports what was found and clears RunOk.
   template <class T>
   bool Number(T& v) {
     const TextScanner::Status s = in_.Read(v);
     if (s == TextScanner::Status::kOk) return true;
-    Fail(in_.Problem<T>(s));
+    Fail(in_.Line(), in_.Problem<T>(s));
     return false;
   }
 
-  // Reads a record; a month of 0 or below ends the data and leaves the rest of the line unread.
-  bool Record(WxRecord& r) {
-    if (!Number(r.month)) return false;
-    if (r.month > 0) {
-      if (!Number(r.day) || !Number(r.year) || !Number(r.tmax) || !Number(r.tmin) ||
-          !Number(r.solar) || !Number(r.rain) || !Number(r.relhum) || !Number(r.wind)) {
+  // Reads the next record (blank lines hold none). ended: the file ends, or a record with month
+  // 0 or below ends the data. False, with the fault reported and RunOk cleared, for a line that
+  // is not a record and for a date that does not follow the record before day by day.
+  bool Record(WxRecord& r, bool& ended) {
+    ended = false;
+    std::string problem;
+    switch (NextRecord(in_, r, problem)) {
+      case Got::kNone:
+        ended = true;
+        return true;
+      case Got::kMalformed:
+        Fail(r.line, problem);
         return false;
-      }
+      case Got::kRecord:
+        break;
     }
-    in_.SkipLine();
-    return true;
+    return InSequence(r);
   }
 
-  void Fail(const std::string& problem) {
-    ReportError(log_, "Weather file \"" + std::string(wxfile_) + "\" line " +
-                          std::to_string(in_.Line()) + ": " + problem);
+  // Checks the values of a record the pass keeps; the impossible ones become missing, with a
+  // warning (the run goes on).
+  void CheckValues(WxRecord& r) {
+    CheckWxValues(r, kFahr, problems_);
+    for (const std::string& p : problems_) {
+      if (++impossible_ <= kMaxListedValues) Report(r.line, p);
+    }
+    problems_.clear();
+  }
+
+  // Counts the impossible values not listed.
+  void FinishValues() {
+    if (impossible_ <= kMaxListedValues) return;
+    ReportError(log_, "Weather file \"" + std::string(wxfile_) +
+                          "\": " + std::to_string(impossible_ - kMaxListedValues) +
+                          " more impossible values taken as missing.");
+  }
+
+  void Fail(int32_t line, const std::string& problem) {
+    Report(line, problem);
     log_.RunOk = false;
   }
 
  private:
+  enum class Got : uint8_t { kRecord, kNone, kMalformed };
+
+  // The next record line of in, parsed; kNone at the end of the file or of the data.
+  static Got NextRecord(TextScanner& in, WxRecord& r, std::string& problem) {
+    while (!in.AtEnd()) {
+      r.line = in.Line();
+      const std::string_view line = in.ReadLine();
+      if (IsBlankLine(line)) continue;
+      switch (ParseWxRecord(line, r, problem)) {
+        case WxLine::kRecord:
+          return Got::kRecord;
+        case WxLine::kDataEnd:
+          return Got::kNone;
+        case WxLine::kMalformed:
+          return Got::kMalformed;
+      }
+    }
+    return Got::kNone;
+  }
+
+  // Checks r's date against the record before (the first record needs only a calendar date).
+  bool InSequence(const WxRecord& r) {
+    WxDateProblem p{0, WxDateFault::kNone, std::nullopt, r.date};
+    if (!previous_) {
+      if (!IsCalendarDate(r.date)) p.fault = WxDateFault::kNotADate;
+    } else if (FollowOn(*previous_, r.date, nullptr) != WxDateFault::kNone) {
+      // The record after tells a misplaced record from a gap or a step back.
+      TextScanner ahead = in_;
+      WxRecord after;
+      std::string unused;
+      const bool hasNext = NextRecord(ahead, after, unused) == Got::kRecord;
+      p.fault = FollowOn(*previous_, r.date, hasNext ? &after.date : nullptr);
+      p.expected = NextDay(*previous_);
+    }
+    if (p.fault != WxDateFault::kNone) {
+      Fail(r.line, DescribeDateProblem(p));
+      return false;
+    }
+    previous_ = r.date;
+    return true;
+  }
+
+  void Report(int32_t line, const std::string& problem) {
+    ReportError(log_, "Weather file \"" + std::string(wxfile_) + "\" line " + std::to_string(line) +
+                          ": " + problem);
+  }
+
   ErrorSink& log_;
   TextScanner in_;
   std::string_view wxfile_;
+  std::optional<WxDate> previous_;     // the date of the record before
+  std::vector<std::string> problems_;  // the impossible values of one record
+  int32_t impossible_ = 0;             // impossible values found so far
 };
 
 void Store(Weather& wx, int32_t p, const WxRecord& r) {
-  wx.temps[p] = {r.tmax, r.tmin};
-  wx.solar[p] = r.solar;
-  wx.rain[p] = r.rain;
-  wx.relhum[p] = r.relhum;
-  wx.winds[p] = r.wind;
+  wx.temps[p] = {r.value[kTmax], r.value[kTmin]};
+  wx.solar[p] = r.value[kSolar];
+  wx.rain[p] = r.value[kRain];
+  wx.relhum[p] = r.value[kRelhum];
+  wx.winds[p] = r.value[kWind];
+}
+
+void StoreMissing(Weather& wx, int32_t p) {
+  wx.temps[p] = {kMissing, kMissing};
+  wx.solar[p] = wx.rain[p] = wx.relhum[p] = wx.winds[p] = kMissing;
 }
 
 // Missing-value repair of one series over days 1..ndays (see wxmissing). get and set address the
@@ -128,22 +213,27 @@ void SizeWeather(Weather& wx) {
 
 void readwx(ErrorSink& log, const std::string& wxfile, WxPeriod& period, const WxCons& wxcons,
             Weather& wx) {
-  std::ifstream file;
-  if (!wxfile.empty()) file.open(wxfile, std::ios::binary);
-  std::ostringstream text;
-  if (file.is_open()) text << file.rdbuf();
-  if (!file.is_open() || file.bad()) {
+  std::string text;
+  const FileReadStatus status =
+      wxfile.empty() ? FileReadStatus::CannotOpen : ReadWholeFile(wxfile, text);
+  if (status == FileReadStatus::CannotOpen) {
     ReportError(log, "Initialize Brask. Wx file not found: \"" + wxfile + "\"");
     log.RunOk = false;
     return;
   }
-  readwxText(log, text.str(), wxfile, period, wxcons, wx);
+  if (status != FileReadStatus::Ok) {
+    ReportError(log,
+                "Weather file \"" + wxfile + "\" cannot be read: " + FileReadProblem(status) + ".");
+    log.RunOk = false;
+    return;
+  }
+  readwxText(log, text, wxfile, period, wxcons, wx);
 }
 
 void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, WxPeriod& period,
                 const WxCons& wxcons, Weather& wx) {
   SizeWeather(wx);
-  WxReader rd(log, text, wxfile);
+  WxReader rd(log, SkipByteOrderMark(text), wxfile);
   TextScanner& in = rd.in();
 
   // 1. Station: the whole first line, the location name before its first TAB (after the first
@@ -161,56 +251,43 @@ void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, 
   for (int k = 1; k <= 5; ++k) adjust = adjust || wxcons[k] != 0.0f;
 
   // 3. Every day of the pass starts missing.
-  for (int32_t i = 1; i <= period.ndays; ++i) {
-    Store(wx, i, {0, 0, 0, kMissing, kMissing, kMissing, kMissing, kMissing, kMissing});
-  }
+  for (int32_t i = 1; i <= period.ndays; ++i) StoreMissing(wx, i);
 
-  // 4. Skip the heading; the first record goes to position 1.
+  // 4. Skip the heading and read the first record. Every record read, also those before the
+  // start date, follows the one before day by day (dates only choose the records of the pass).
   in.SkipLine();
   WxRecord r;
+  bool ended = false;
   auto dateOf = [&log](const WxRecord& rec) {
-    return rdate(rec.year, Julian(log, rec.month, rec.day, rec.year));
+    return rdate(rec.date.year, Julian(log, rec.date.month, rec.date.day, rec.date.year));
   };
-  if (in.AtEnd()) {
-    ReportError(log, "Weather data ends before model start date.");
+  if (!rd.Record(r, ended)) return;
+  float recordDate = ended ? 0.0f : dateOf(r);
+
+  // 5. The data must not begin after the start date.
+  if (!ended && period.Firstdate < recordDate) {
+    ReportError(log, "Model start date precedes weather data.");
     log.RunOk = false;
     return;
   }
-  if (!rd.Record(r)) return;
-  bool dataEnded = r.month <= 0;
-  float recordDate = 0;
-  if (!dataEnded) {
-    Store(wx, 1, r);
-    recordDate = dateOf(r);
-    // 5. The data must not begin after the start date.
-    if (period.Firstdate < recordDate) {
-      ReportError(log, "Model start date precedes weather data.");
-      log.RunOk = false;
-      return;
-    }
-  }
 
-  // 6. Skip to the first record dated on or after the start date, always into position 1.
-  while (!dataEnded && period.Firstdate > recordDate && !in.AtEnd()) {
-    if (!rd.Record(r)) return;
-    if (r.month <= 0) {
-      dataEnded = true;
-    } else {
-      Store(wx, 1, r);
-      recordDate = dateOf(r);
-    }
+  // 6. Skip to the first record dated on or after the start date.
+  while (!ended && period.Firstdate > recordDate) {
+    if (!rd.Record(r, ended)) return;
+    if (!ended) recordDate = dateOf(r);
   }
 
   // 7. The data ended before the start date.
-  if (dataEnded || period.Firstdate > recordDate) {
+  if (ended) {
     ReportError(log, "Weather data ends before model start date.");
     log.RunOk = false;
     return;
   }
+  rd.CheckValues(r);
+  Store(wx, 1, r);
 
   // 8. Store the following records day by day until one reaches the end date.
-  int32_t p = 2;
-  while (!in.AtEnd() && recordDate < period.Lastdate && r.month > 0) {
+  for (int32_t p = 2; recordDate < period.Lastdate; ++p) {
     if (p > Weather::kCapacity) {
       ReportError(log, "Weather file \"" + std::string(wxfile) +
                            "\" has more records before the model end date than the weather "
@@ -218,13 +295,13 @@ void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, 
       log.RunOk = false;
       return;
     }
-    if (!rd.Record(r)) return;
-    if (r.month > 0) {
-      Store(wx, p, r);
-      recordDate = dateOf(r);
-    }
-    ++p;
+    if (!rd.Record(r, ended)) return;
+    if (ended) break;
+    rd.CheckValues(r);
+    Store(wx, p, r);
+    recordDate = dateOf(r);
   }
+  rd.FinishValues();
 
   // 9. The data ended before the end date: the pass stops the day before the last record.
   if (recordDate < period.Lastdate) {
@@ -237,7 +314,7 @@ void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, 
 
   // 10. Repair, convert to the model's units, adjust.
   wxmissing(wx, period.ndays);
-  wxunits(wx, period.ndays, false, true, false, false, true);
+  wxunits(wx, period.ndays, kFahr, kWatts, kInches, kKilom, kMetersPerSec);
   if (adjust) DoAdjustWx(wx, period.ndays, wxcons);
 }
 

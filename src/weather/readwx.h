@@ -5,10 +5,18 @@
 //   line 1  station identification: location name, a TAB, any text
 //   line 2  longitude and latitude, degrees
 //   line 3  column heading (skipped)
-//   then    one record per day: month day year tmax tmin solar rain relhum wind [text]
-// in deg C, daily mean W/m2, mm, the submodels' humidity unit and m/s; -99 marks a missing value,
-// a record with month 0 or below ends the data. Records follow each other day by day: each is
-// stored at the next position whatever its date; dates only find the start and the end.
+//   then    one record a line: month day year tmax tmin solar rain relhum wind [text]
+// in deg C, daily mean W/m2, mm, per cent and m/s; -99 marks a missing value, a record with month
+// 0 or below ends the data, blank lines hold no record. Text may follow a record's nine numbers
+// (a note on the day), a tenth number may not.
+//
+// Records follow one another day by day, from the first record of the file on: a missing,
+// repeated, backward or misplaced date, or a record with too few or too many fields, refuses the
+// run with the file, the line and the dates found and expected. Dates choose the records of the
+// pass; the records after the one that reaches the end date are not read.
+//
+// A value of the pass that the weather cannot have (see CheckWxValues) is reported with its
+// line and taken as missing, so that the repair fills it; the run goes on.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -32,10 +40,12 @@ using WxCons = std::array<float, 6>;
 
 // Reads the weather file wxfile for the pass: loads, repairs and converts the series of days
 // 1..period.ndays into wx. On failure reports the reason and clears log.RunOk; an end of the data
-// before Lastdate shortens period.ndays and lets the run go on.
+// before Lastdate shortens period.ndays and lets the run go on. The file is read whole, and only
+// when it is a regular file of a sensible size (not a folder, a device or a pipe).
 void readwx(ErrorSink& log, const std::string& wxfile, WxPeriod& period, const WxCons& wxcons,
             Weather& wx);
-// The same from the file's contents already in memory; wxfile names the file in messages.
+// The same from the file's contents already in memory (a UTF-8 byte-order mark at its start is
+// skipped); wxfile names the file in messages.
 void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, WxPeriod& period,
                 const WxCons& wxcons, Weather& wx);
 
