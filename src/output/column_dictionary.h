@@ -2,6 +2,7 @@
 // The data dictionary of the output files: every column of the daily file, the GIS files and the
 // summary table, with its meaning and unit, as the column tables declare them, grouped as the
 // files group their columns. `olive --columns` prints it as Markdown; docs/columns.md is that text.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
