@@ -1,44 +1,24 @@
 #!/usr/bin/env python3
-"""tools/olive-plot on the files of a short regional run: four synthetic stations of
-tools/make_region.py, two years with the olive fly (examples/olive-fly.setup), two warming
-increments, run with the olive executable named by the environment variable OLIVE (CTest sets it).
-Checks that valid PNG files come out of both commands, and the messages of missing files,
-columns and increments.
+"""tools/olive-plot on the files of a short regional run (tool_test_support.region_run): the
+pictures of both commands in PNG, PDF and SVG, the units and meanings from the data dictionary
+on their axes and colour bars, and the messages and exit codes of bad input and wrong command
+lines.
 
-    OLIVE=build/olive python3 tests/olive_plot_test.py
+    OLIVE=build/olive /usr/bin/python3 tests/olive_plot_test.py
 """
 import os
 import shutil
 import struct
-import subprocess
-import sys
-import tempfile
 import unittest
 
-SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-PLOT = os.path.join(SOURCE, "tools", "olive-plot")
-MAKE_REGION = os.path.join(SOURCE, "tools", "make_region.py")
-OLIVE = os.environ.get("OLIVE", os.path.join(SOURCE, "build", "olive"))
-PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
-SKIPPED = 77  # CTest counts the test as skipped
-
-
-def skip_without(*modules):
-    """Ends the test as skipped, naming the package, when this Python lacks a module."""
-    for module in modules:
-        try:
-            __import__(module)
-        except ImportError:
-            print(f"SKIPPED: {sys.executable} has no {module} "
-                  f"(Debian: apt-get install python3-{module})")
-            sys.exit(SKIPPED)
+import tool_test_support as support
 
 
 def png_size(path):
     """(width, height) from a PNG file's header; fails the test on anything else."""
     with open(path, "rb") as f:
         head = f.read(24)
-    if len(head) < 24 or head[:8] != PNG_SIGNATURE or head[12:16] != b"IHDR":
+    if support.file_kind(path) != "png" or head[12:16] != b"IHDR":
         raise AssertionError(f"{path} is not a PNG file")
     return struct.unpack(">II", head[16:24])
 
@@ -46,32 +26,14 @@ def png_size(path):
 class OlivePlotTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.dir = tempfile.mkdtemp(prefix="olive_plot_test_")
-        os.makedirs(os.path.join(cls.dir, "lut"))
-        shutil.copy(os.path.join(SOURCE, "examples", "lut", "OliveSoilWater.txt"),
-                    os.path.join(cls.dir, "lut"))
-        subprocess.run([sys.executable, MAKE_REGION, "region", "--rows", "2", "--columns", "2",
-                        "--last-year", "2002"], cwd=cls.dir, check=True, capture_output=True)
-        with open(os.path.join(SOURCE, "examples", "olive-fly.setup")) as f:
-            setup = f.read().split("\n")
-        stations = [f"region/{name}.txt" for name in ("A1", "A2", "B1", "B2")]
-        for incr in ("0", "2"):
-            setup[0] = f"{incr}\twxcons[1]: the warming increment of this scenario"
-            with open(os.path.join(cls.dir, f"fly{incr}.setup"), "w") as f:
-                f.write("\n".join(setup))
-            for station in stations:
-                subprocess.run([OLIVE, f"fly{incr}.setup", "1", "1", "2001", "12", "31", "2002",
-                                "365", station], cwd=cls.dir, check=True, capture_output=True)
-        with open(os.path.join(cls.dir, "errorlog")) as f:
-            assert f.read() == "", "the short run reported errors"
+        cls.dir = support.region_run("olive_plot_test_")
 
     @classmethod
     def tearDownClass(cls):
         shutil.rmtree(cls.dir, ignore_errors=True)
 
     def plot(self, *args):
-        return subprocess.run([sys.executable, PLOT, *args], cwd=self.dir, capture_output=True,
-                              text=True)
+        return support.tool("olive-plot", self.dir, *args)
 
     def assertPng(self, name, min_bytes=8000):
         path = os.path.join(self.dir, name)
@@ -80,6 +42,10 @@ class OlivePlotTest(unittest.TestCase):
         self.assertGreater(os.path.getsize(path), min_bytes)
         return width, height
 
+    def svg_text(self, name):
+        with open(os.path.join(self.dir, name), encoding="utf-8") as f:
+            return f.read()
+
     def test_daily_columns_over_time(self):
         r = self.plot("daily", "OliveDaily.txt", "-c", "lfmass,fruwgt", "-c", "PrcntTkd",
                       "-o", "daily.png")
@@ -87,6 +53,15 @@ class OlivePlotTest(unittest.TestCase):
         width, height = self.assertPng("daily.png")
         self.assertGreater(height, 300)  # two panels
         self.assertGreater(width, 500)
+
+    def test_daily_axes_name_the_units_and_the_legends_the_meanings(self):
+        r = self.plot("daily", "OliveDaily.txt", "-c", "lfmass,fruwgt", "-c", "PrcntTkd",
+                      "-o", "daily.svg")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        svg = self.svg_text("daily.svg")
+        for text in ("mass units per tree", "lfmass: leaf mass", "%",
+                     "PrcntTkd: per cent of the fruit on the tree attacked by the olive fly"):
+            self.assertTrue(f">{text}<" in svg, text)
 
     def test_map_draws_a_panel_per_increment(self):
         r = self.plot("map", "OUT00002.txt", "-c", "FruWgt", "-c", "PrcntAtkd", "-o", "map.png")
@@ -99,6 +74,17 @@ class OlivePlotTest(unittest.TestCase):
         self.assertGreater(both[0], one[0] + 150)  # a second column of panels
         self.assertEqual(both[1], one[1])
 
+    def test_map_of_a_difference_as_pdf_png_and_svg(self):
+        for name in ("diff.pdf", "diff.png", "diff.svg"):
+            r = self.plot("map", "OUT00002.txt", "OUT00end.txt", "-c", "FruWgt", "--diff", "2,0",
+                          "--labels", "-o", name)
+            self.assertEqual(r.returncode, 0, r.stderr)
+            self.assertEqual(support.file_kind(os.path.join(self.dir, name)), name[-3:])
+        svg = self.svg_text("diff.svg")
+        for text in ("TempIncr +2 minus +0 °C", "FruWgt: fruit mass on the tree [mass units",
+                     "change of FruWgt: fruit mass on the tree"):  # titles and colour bars
+            self.assertTrue(f">{text}<" in svg, text)
+
     def test_map_of_several_files_and_the_end_file(self):
         with open(os.path.join(self.dir, "GisFilesList.txt")) as f:
             files = f.read().split()
@@ -110,42 +96,55 @@ class OlivePlotTest(unittest.TestCase):
 
     def test_missing_column_is_named_with_the_columns_there(self):
         r = self.plot("map", "OUT00002.txt", "-c", "Yield", "-o", "no.png")
-        self.assertEqual(r.returncode, 2)
+        self.assertEqual(r.returncode, 1)
         self.assertIn('OUT00002.txt has no column "Yield"', r.stderr)
         self.assertIn("FruWgt, fruNum", r.stderr)
         r = self.plot("daily", "OliveDaily.txt", "-c", "lfmass,Nope", "-o", "no.png")
-        self.assertEqual(r.returncode, 2)
+        self.assertEqual(r.returncode, 1)
         self.assertIn('OliveDaily.txt has no column "Nope"', r.stderr)
         self.assertFalse(os.path.exists(os.path.join(self.dir, "no.png")))
 
     def test_missing_file_and_wrong_kind_of_file(self):
         r = self.plot("daily", "NoSuchDaily.txt", "-c", "lfmass", "-o", "no.png")
-        self.assertEqual(r.returncode, 2)
+        self.assertEqual(r.returncode, 1)
         self.assertIn("olive-plot: cannot read NoSuchDaily.txt: No such file or directory",
                       r.stderr)
         r = self.plot("map", "OUT00002.txt", "OUT99999.txt", "-c", "dd", "-o", "no.png")
-        self.assertEqual(r.returncode, 2)
+        self.assertEqual(r.returncode, 1)
         self.assertIn("cannot read OUT99999.txt", r.stderr)
         r = self.plot("daily", "OUT00002.txt", "-c", "dd", "-o", "no.png")
-        self.assertEqual(r.returncode, 2)
+        self.assertEqual(r.returncode, 1)
         self.assertIn("OUT00002.txt is not a daily file", r.stderr)
         r = self.plot("map", "OliveDaily.txt", "-c", "lfmass", "-o", "no.png")
-        self.assertEqual(r.returncode, 2)
+        self.assertEqual(r.returncode, 1)
         self.assertIn("OliveDaily.txt is not a GIS file", r.stderr)
         self.assertFalse(os.path.exists(os.path.join(self.dir, "no.png")))
 
     def test_missing_increment_lists_those_there(self):
         r = self.plot("map", "OUT00002.txt", "-c", "FruWgt", "--temp-incr", "1", "-o", "no.png")
-        self.assertEqual(r.returncode, 2)
+        self.assertEqual(r.returncode, 1)
         self.assertIn("no rows with TempIncr 1 in OUT00002.txt; the increments there: 0, 2",
                       r.stderr)
+        r = self.plot("map", "OUT00002.txt", "-c", "FruWgt", "--diff", "3,0", "-o", "no.png")
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("no rows with TempIncr 3 in OUT00002.txt", r.stderr)
+
+    def test_wrong_command_lines(self):
+        for args in (["map", "OUT00002.txt", "-c", "FruWgt", "--diff", "2", "-o", "no.png"],
+                     ["map", "OUT00002.txt", "-c", "FruWgt", "-o", "no.jpg"],
+                     ["map", "OUT00002.txt", "-c", "FruWgt", "--cmap", "nope", "-o", "no.png"],
+                     ["daily", "OliveDaily.txt", "-o", "no.png"]):
+            r = self.plot(*args)
+            self.assertEqual(r.returncode, 64, args)
+        self.assertIn("the picture's name must end in .png, .pdf or .svg",
+                      self.plot("daily", "OliveDaily.txt", "-c", "lfmass", "-o", "x.gif").stderr)
 
     def test_unwritable_picture(self):
         r = self.plot("daily", "OliveDaily.txt", "-c", "lfmass", "-o", "no/such/dir/x.png")
-        self.assertEqual(r.returncode, 2)
+        self.assertEqual(r.returncode, 3)
         self.assertIn("cannot write no/such/dir/x.png", r.stderr)
 
 
 if __name__ == "__main__":
-    skip_without("matplotlib")
+    support.skip_without("matplotlib")
     unittest.main(verbosity=2)

@@ -71,10 +71,21 @@ TEST(OliveExecutable, HelpAndVersionPrintOnStandardOutputAndWriteNoFile) {
     EXPECT_TRUE(out.starts_with("usage: olive SETUP MONTH1 DAY1 YEAR1")) << out;
     EXPECT_NE(out.find("Exit codes: 0 a normal end; 1 the run was ended by bad input"),
               std::string::npos);
+    EXPECT_NE(out.find("olive --columns"), std::string::npos);
   }
   EXPECT_EQ(w.Olive("--version"), 0);
   EXPECT_EQ(ReadWholeFile((w.dir / "stdout.txt").string()),
             "olive " + std::string(OliveVersion()) + "\n");
+  EXPECT_FALSE(fs::exists(w.dir / "errorlog"));
+}
+
+// docs/columns.md is what olive --columns prints; after a change of the column tables,
+// regenerate it with build/olive --columns > docs/columns.md and review the diff.
+TEST(OliveExecutable, ColumnsPrintsTheDataDictionaryOfDocsAndWritesNoFile) {
+  Workdir w("olive_run_columns");
+  EXPECT_EQ(w.Olive("--columns"), 0);
+  EXPECT_EQ(ReadWholeFile((w.dir / "stdout.txt").string()),
+            ReadWholeFile((fs::path(OLIVE_SOURCE_DIR) / "docs" / "columns.md").string()));
   EXPECT_FALSE(fs::exists(w.dir / "errorlog"));
 }
 

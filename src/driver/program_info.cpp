@@ -58,6 +58,8 @@ std::string OliveHelp() {
          "\n"
          "  olive --help      this text\n"
          "  olive --version   the version\n"
+         "  olive --columns   every column of the output files, its meaning and its unit\n"
+         "                    (Markdown: docs/columns.md)\n"
          "\n"
          "More: README.md and docs/guide.md (installed under share/olive); many stations at\n"
          "once: olive-batch --help.\n";

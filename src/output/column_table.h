@@ -4,11 +4,13 @@
 // of the output day), the value it reads and its number format. The header and every row are
 // generated from that one table, so names and values cannot drift apart. The organism columns,
 // which both tables report from the same state, are declared once for both (OrganismGroups).
+// Every column also says what it means and in which unit (ColumnInfo, output/column_info.h).
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "output/column_info.h"
 #include "output/number_format.h"
 
 namespace olive {
@@ -46,38 +48,35 @@ struct OutputColumn {
   std::string_view name;
   TextField text = TextField::None;
   ColumnCell harvest, sums, current;
+  ColumnInfo info{};
 
   const ColumnCell& Cell(RowSource source) const {
     return source == RowSource::Harvest ? harvest : source == RowSource::Sums ? sums : current;
   }
 };
 
+using ValueOf = double (*)(const Simulation&);
+
 // A text column.
-constexpr OutputColumn TextColumn(std::string_view name, TextField field) {
-  return {name, field, {}, {}, {}};
+constexpr OutputColumn TextColumn(std::string_view name, TextField field, const ColumnInfo& info) {
+  return {name, field, {}, {}, {}, info};
 }
 // A column with one source for every kind of row.
-constexpr OutputColumn OneSource(std::string_view name, double (*value)(const Simulation&),
-                                 NumberFormat f) {
-  return {name, TextField::None, {value, f}, {value, f}, {value, f}};
+constexpr OutputColumn OneSource(std::string_view name, ValueOf value, NumberFormat f,
+                                 const ColumnInfo& info) {
+  return {name, TextField::None, {value, f}, {value, f}, {value, f}, info};
 }
 // A column whose harvest rows read the snapshot and whose other rows read the output day.
-constexpr OutputColumn CurrentOrHarvest(std::string_view name, double (*current)(const Simulation&),
-                                        double (*harvest)(const Simulation&), NumberFormat f) {
-  return {name, TextField::None, {harvest, f}, {current, f}, {current, f}};
+constexpr OutputColumn CurrentOrHarvest(std::string_view name, ValueOf current, ValueOf harvest,
+                                        NumberFormat f, const ColumnInfo& info) {
+  return {name, TextField::None, {harvest, f}, {current, f}, {current, f}, info};
 }
-// A column with its three sources in the order harvest snapshot, period sums, output day.
-constexpr OutputColumn ThreeSources(std::string_view name, double (*harvest)(const Simulation&),
-                                    double (*sums)(const Simulation&),
-                                    double (*current)(const Simulation&), NumberFormat f) {
-  return {name, TextField::None, {harvest, f}, {sums, f}, {current, f}};
-}
-
-// A column whose harvest-snapshot rows use their own format.
-constexpr OutputColumn ThreeSources(std::string_view name, double (*harvest)(const Simulation&),
-                                    NumberFormat harvestFormat, double (*sums)(const Simulation&),
-                                    double (*current)(const Simulation&), NumberFormat f) {
-  return {name, TextField::None, {harvest, harvestFormat}, {sums, f}, {current, f}};
+// A column with its three sources in the order harvest snapshot, period sums, output day, the
+// harvest-snapshot rows in their own format.
+constexpr OutputColumn ThreeSources(std::string_view name, ValueOf harvest,
+                                    NumberFormat harvestFormat, ValueOf sums, ValueOf current,
+                                    NumberFormat f, const ColumnInfo& info) {
+  return {name, TextField::None, {harvest, harvestFormat}, {sums, f}, {current, f}, info};
 }
 
 // A column's value: an expression of the run's state `sim`, read as a real.
@@ -87,6 +86,8 @@ constexpr OutputColumn ThreeSources(std::string_view name, double (*harvest)(con
 // A group of columns and the switches under which it takes part in a file. Its subgroups follow
 // its own columns, each behind its own switch as well.
 struct ColumnGroup {
+  std::string_view title;  // what the group reports
+  std::string_view when;   // the setup switches under which it is written, as the dictionary says
   bool (*present)(const Inputs&);
   std::span<const OutputColumn> columns;
   std::span<const ColumnGroup> subgroups{};

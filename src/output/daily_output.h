@@ -3,14 +3,15 @@
 // simulated day, CR LF line ends) and the console tables of the tree and of the spider mites.
 //
 // The columns come from one table of groups: each group has the condition under which it takes
-// part in a run and its columns (name, value, format). The header and every row are generated from
-// that table, so names and values always line up.
+// part in a run and its columns (name, value, format, and what the value means in which unit).
+// The header and every row are generated from that table, so names and values always line up.
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "io/output_file.h"
+#include "output/column_info.h"
 #include "output/number_format.h"
 
 namespace olive {
@@ -23,10 +24,13 @@ struct DailyColumn {
   std::string_view name;
   double (*value)(const Simulation&);
   NumberFormat format;
+  ColumnInfo info;
 };
 
 // A group of columns and the switches under which it is written.
 struct DailyColumnGroup {
+  std::string_view title;  // what the group reports
+  std::string_view when;   // the setup switches under which it is written, as the dictionary says
   bool (*present)(const Inputs&);
   std::span<const DailyColumn> columns;
 };

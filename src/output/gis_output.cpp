@@ -17,31 +17,65 @@ bool Always(const Inputs&) {
 // Common part: the run, the place, the dates and the tree. DysToOut is the day of year on the
 // output day, and the running day of the pass in a harvest row.
 constexpr OutputColumn kCommon[] = {
-    TextColumn("Model", TextField::Model),
-    TextColumn("Date", TextField::Date),
-    TextColumn("Time", TextField::Time),
-    TextColumn("WxFile", TextField::WxFile),
-    OneSource("Long", V(sim.wx.Longitude), kFixed4),
-    OneSource("Lat", V(sim.wx.LatitudeDegrees), kFixed4),
-    OneSource("JdStart", V(sim.drv.jdayStart), kInteger),
-    CurrentOrHarvest("DysToOut", V(sim.drv.jday), V(sim.drv.modelday), kInteger),
-    OneSource("Month", V(sim.drv.mo), kInteger),
-    OneSource("Day", V(sim.drv.dy), kInteger),
-    OneSource("Year", V(sim.drv.modelyear), kInteger),
-    CurrentOrHarvest("dd", V(sim.season.PlantDDSum), V(sim.harvestSave.PlantddSumSave), kFixed1),
+    TextColumn("Model", TextField::Model, {"the model's name, VudadIDE", kUnitText, "model"}),
+    TextColumn("Date", TextField::Date,
+               {"the computer's date when the row was written, ddmmmyy", kUnitText, "write_date"}),
+    TextColumn("Time", TextField::Time,
+               {"the computer's time when the row was written", kUnitText, "write_time"}),
+    TextColumn(
+        "WxFile", TextField::WxFile,
+        {"the station's weather file, as named on the command line", kUnitText, "weather_file"}),
+    OneSource("Long", V(sim.wx.Longitude), kFixed4,
+              {"the station's longitude, from its weather file", kUnitLongitude, "longitude"}),
+    OneSource("Lat", V(sim.wx.LatitudeDegrees), kFixed4,
+              {"the station's latitude, from its weather file", kUnitLatitude, "latitude"}),
+    OneSource("JdStart", V(sim.drv.jdayStart), kInteger,
+              {"day of year of the run's start date", kUnitDayOfYear, "start_day"}),
+    CurrentOrHarvest("DysToOut", V(sim.drv.jday), V(sim.drv.modelday), kInteger,
+                     {"day of year of the output date; in a harvest row the day of the run "
+                      "(the start date is day 1)",
+                      kUnitDay}),
+    OneSource("Month", V(sim.drv.mo), kInteger,
+              {"month of the output date, 1-12", kUnitText, "month"}),
+    OneSource("Day", V(sim.drv.dy), kInteger,
+              {"day of the month of the output date", kUnitText, "day"}),
+    OneSource("Year", V(sim.drv.modelyear), kInteger,
+              {"year of the output date", kUnitText, "year"}),
+    CurrentOrHarvest("dd", V(sim.season.PlantDDSum), V(sim.harvestSave.PlantddSumSave), kFixed1,
+                     {"the tree's degree-days since 1 January (harvest rows: at harvest)",
+                      kUnitPlantDD, "plant_dd"}),
     CurrentOrHarvest("ddbZero", V(sim.season.PlantFreezeDD), V(sim.harvestSave.PlantFreezeDDSave),
-                     kFixed1),
-    CurrentOrHarvest("FruWgt", V(sim.plant.Frumass), V(sim.harvestSave.FruMassSave), kFixed1),
-    CurrentOrHarvest("fruNum", V(sim.plant.fruNum), V(sim.harvestSave.FruNumSave), kFixed1),
-    OneSource("Bloomday", V(sim.season.bloomday), kWidth8Fixed1),
-    OneSource("BloomYr", V(sim.season.bloomday > 0 ? 1 : 0), kWidth8Fixed1),
+                     kFixed1,
+                     {"frost degree-days since 1 January (harvest rows: at harvest); above 200 "
+                      "the orchard dies",
+                      kUnitFrostDD, "frost_dd"}),
+    CurrentOrHarvest(
+        "FruWgt", V(sim.plant.Frumass), V(sim.harvestSave.FruMassSave), kFixed1,
+        {"fruit mass on the tree (harvest rows: at harvest)", kUnitMass, "fruit_mass"}),
+    CurrentOrHarvest("fruNum", V(sim.plant.fruNum), V(sim.harvestSave.FruNumSave), kFixed1,
+                     {"fruit on the tree (harvest rows: at harvest)", kUnitNumber, "fruit_number"}),
+    OneSource("Bloomday", V(sim.season.bloomday), kWidth8Fixed1,
+              {"day of year of this year's bloom; 0 before it", kUnitDayOfYear, "bloom_day"}),
+    OneSource("BloomYr", V(sim.season.bloomday > 0 ? 1 : 0), kWidth8Fixed1,
+              {"1 when the tree has bloomed this year, else 0", kUnitText}),
     CurrentOrHarvest("DDBSum", V(sim.season.PlantddbSum), V(sim.harvestSave.PlantddbSumSave),
-                     kFixed1),
-    OneSource("ChillHD", V(sim.season.BloomChillHourDegreesSave), kFixed1),
-    OneSource("PrcpYrSum", V(sim.drv.PrecipYearSum), kFixed1),
-    OneSource("TempIncr", V(sim.in.wxcons[1]), kFixed3),
-    OneSource("ddbMinus10", V(sim.season.PlantKillDD), kFixed1),
-    OneSource("ddbMinus83", V(sim.season.PlantDamageDD), kFixed1),
+                     kFixed1,
+                     {"the tree's degree-days below its base since 1 January (harvest rows: at "
+                      "harvest)",
+                      kUnitPlantDDBelow, "plant_ddb"}),
+    OneSource("ChillHD", V(sim.season.BloomChillHourDegreesSave), kFixed1,
+              {"the year's chilling toward bloom, saved on day of year 290 (or at a harvest "
+               "before it)",
+               kUnitChill, "chill_saved"}),
+    OneSource("PrcpYrSum", V(sim.drv.PrecipYearSum), kFixed1,
+              {"precipitation since the last output date", kUnitPrecipitation, "precipitation"}),
+    OneSource("TempIncr", V(sim.in.wxcons[1]), kFixed3,
+              {"warming increment added to the weather's temperatures", kUnitTemperatureChange,
+               "temp_incr"}),
+    OneSource("ddbMinus10", V(sim.season.PlantKillDD), kFixed1,
+              {"degree-days below -10 °C since 1 January", kUnitKillDD, "kill_dd"}),
+    OneSource("ddbMinus83", V(sim.season.PlantDamageDD), kFixed1,
+              {"degree-days below -8.3 °C since 1 January", kUnitDamageDD, "damage_dd"}),
 };
 
 #undef V
@@ -49,7 +83,8 @@ constexpr OutputColumn kCommon[] = {
 // The groups in file order: the common part, then the organism groups (harvest snapshot / period
 // sums / output day) under their GIS names and formats, each behind its switch.
 const ColumnGroup kGroups[] = {
-    {Always, kCommon, OrganismGroups(ColumnTable::Gis)},
+    {"The run, the place and the tree", "always", Always, kCommon,
+     OrganismGroups(ColumnTable::Gis)},
 };
 
 // Appends n in five digits with leading zeros.
