@@ -216,9 +216,12 @@ TEST(BatchVsSequential, NewRepeatedKnownDroppedAndBadStationsGiveTheSameFiles) {
             std::string::npos);
   EXPECT_NE(ReadText(f.bat() / "errorlog").find(" Short Model end date adjusted"),
             std::string::npos);
+  // A row from every station but the one whose bad weather ended its run.
+  std::vector<std::string> ran = stations;
+  ran.erase(ran.begin() + 3);
   const std::vector<std::string> end = CrLfLines(f.bat() / "OUT00end.txt");
-  ASSERT_EQ(end.size(), 1 + stations.size());
-  for (size_t i = 0; i < stations.size(); ++i) EXPECT_EQ(Column(end, i + 1, "WxFile"), stations[i]);
+  ASSERT_EQ(end.size(), 1 + ran.size());
+  for (size_t i = 0; i < ran.size(); ++i) EXPECT_EQ(Column(end, i + 1, "WxFile"), ran[i]);
 }
 
 TEST(BatchVsSequential, WarmingScenariosRunStationByStationScenarioByScenario) {
@@ -384,6 +387,8 @@ TEST(BatchJournal, AJournalWhoseLookupTheTableNoLongerGivesIsStaleAndAppliesNoth
   } quiet;
   WaterState w;
   w.soilw = 150;
+  w.SoilwMaxIn = 4000;
+  w.pwpin = 1000;
   ASSERT_TRUE(GenerateSoilwater(quiet, "Wet.txt", w, f.bat()));
   const std::string after = ReadText(f.bat() / "lut/OliveSoilWater.txt");
   ASSERT_EQ(after.find("Dry.txt"), std::string::npos);
