@@ -403,5 +403,35 @@ TEST(BatchJournal, AJournalWhoseLookupTheTableNoLongerGivesIsStaleAndAppliesNoth
   EXPECT_EQ(CrLfLines(f.bat() / "OUT00002.txt").size(), 2u);
 }
 
+// An olive run on its own commits against the table as other runs left it meanwhile.
+TEST(OliveCommit, ANewStationRecordedMeanwhileIsRecordedAgainAFoundRowThatChangedIsStale) {
+  TwoFolders f;
+  PrepareStations(f.bat());
+  struct Quiet final : ErrorSink {
+    void Report(std::string_view) override {}
+  } quiet;
+  JournaledRun fresh(f.bat(), "wx/B.txt");
+  ASSERT_TRUE(fresh.journal.recordsStation);
+  WaterState w;
+  w.soilw = 150;
+  w.SoilwMaxIn = 4000;
+  w.pwpin = 1000;
+  ASSERT_TRUE(
+      GenerateSoilwater(quiet, "B.txt", w, f.bat()));  // a run that went on at the same time
+  const CommitResult recorded = CommitRun(fresh.journal, quiet, f.bat());
+  EXPECT_FALSE(recorded.stale || recorded.refused || recorded.writeFailed);
+  EXPECT_EQ(Split(ReadText(f.bat() / "lut/OliveSoilWater.txt"), "\nB.txt\t").size(), 3u);
+  EXPECT_EQ(CrLfLines(f.bat() / "OUT00end.txt").size(), 2u);
+
+  JournaledRun known(f.bat(), "wx/Known.txt");
+  ASSERT_TRUE(known.journal.lookup.found);
+  const std::string table = ReadText(f.bat() / "lut/OliveSoilWater.txt");
+  WriteText(f.bat() / "lut/OliveSoilWater.txt",
+            table.substr(0, table.find("Known.txt")) + "Known.txt\t2000.00\t4000.00\t1000.00" +
+                table.substr(table.find('\n', table.find("Known.txt"))));
+  EXPECT_TRUE(CommitRun(known.journal, quiet, f.bat()).stale);
+  EXPECT_EQ(CrLfLines(f.bat() / "OUT00end.txt").size(), 2u);  // nothing applied
+}
+
 }  // namespace
 }  // namespace olive
