@@ -72,8 +72,9 @@ bool ProcessExists(long pid) {
 // process may (a user who is not root keeps the owner; a group the user is not in stays the
 // folder's).
 void KeepModeOwnerAndGroup(int fd, const struct stat& old) {
-  if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
     (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+  }
   (void)!::fchmod(fd, old.st_mode & 07777);
 }
 

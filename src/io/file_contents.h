@@ -1,6 +1,7 @@
 #pragma once
-// Whole files: read into memory, and replaced atomically (a new file written beside the old one
-// and renamed over it, so that a reader sees either the old contents or the new, never a part).
+// Whole files: read into memory, and replaced atomically (a new file written beside the old one,
+// flushed to disk and renamed over it, so that a reader sees either the old contents or the new,
+// never a part, also after a crash).
 //
 // Every input file is read whole through ReadWholeFile, which refuses what no input can be: a
 // folder, a device, a pipe or a socket (/dev/zero would never end), and a file larger than the
