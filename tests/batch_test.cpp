@@ -216,9 +216,12 @@ TEST(BatchVsSequential, NewRepeatedKnownDroppedAndBadStationsGiveTheSameFiles) {
             std::string::npos);
   EXPECT_NE(ReadText(f.bat() / "errorlog").find(" Short Model end date adjusted"),
             std::string::npos);
+  // A row from every station but the one whose bad weather ended its run.
+  std::vector<std::string> ran = stations;
+  ran.erase(ran.begin() + 3);
   const std::vector<std::string> end = CrLfLines(f.bat() / "OUT00end.txt");
-  ASSERT_EQ(end.size(), 1 + stations.size());
-  for (size_t i = 0; i < stations.size(); ++i) EXPECT_EQ(Column(end, i + 1, "WxFile"), stations[i]);
+  ASSERT_EQ(end.size(), 1 + ran.size());
+  for (size_t i = 0; i < ran.size(); ++i) EXPECT_EQ(Column(end, i + 1, "WxFile"), ran[i]);
 }
 
 TEST(BatchVsSequential, WarmingScenariosRunStationByStationScenarioByScenario) {
@@ -384,6 +387,8 @@ TEST(BatchJournal, AJournalWhoseLookupTheTableNoLongerGivesIsStaleAndAppliesNoth
   } quiet;
   WaterState w;
   w.soilw = 150;
+  w.SoilwMaxIn = 4000;
+  w.pwpin = 1000;
   ASSERT_TRUE(GenerateSoilwater(quiet, "Wet.txt", w, f.bat()));
   const std::string after = ReadText(f.bat() / "lut/OliveSoilWater.txt");
   ASSERT_EQ(after.find("Dry.txt"), std::string::npos);
@@ -396,6 +401,36 @@ TEST(BatchJournal, AJournalWhoseLookupTheTableNoLongerGivesIsStaleAndAppliesNoth
   WriteText(f.bat() / "lut/OliveSoilWater.txt", before);
   EXPECT_FALSE(CommitJournal(run.journal, log, f.bat()).stale);
   EXPECT_EQ(CrLfLines(f.bat() / "OUT00002.txt").size(), 2u);
+}
+
+// An olive run on its own commits against the table as other runs left it meanwhile.
+TEST(OliveCommit, ANewStationRecordedMeanwhileIsRecordedAgainAFoundRowThatChangedIsStale) {
+  TwoFolders f;
+  PrepareStations(f.bat());
+  struct Quiet final : ErrorSink {
+    void Report(std::string_view) override {}
+  } quiet;
+  JournaledRun fresh(f.bat(), "wx/B.txt");
+  ASSERT_TRUE(fresh.journal.recordsStation);
+  WaterState w;
+  w.soilw = 150;
+  w.SoilwMaxIn = 4000;
+  w.pwpin = 1000;
+  ASSERT_TRUE(
+      GenerateSoilwater(quiet, "B.txt", w, f.bat()));  // a run that went on at the same time
+  const CommitResult recorded = CommitRun(fresh.journal, quiet, f.bat());
+  EXPECT_FALSE(recorded.stale || recorded.refused || recorded.writeFailed);
+  EXPECT_EQ(Split(ReadText(f.bat() / "lut/OliveSoilWater.txt"), "\nB.txt\t").size(), 3u);
+  EXPECT_EQ(CrLfLines(f.bat() / "OUT00end.txt").size(), 2u);
+
+  JournaledRun known(f.bat(), "wx/Known.txt");
+  ASSERT_TRUE(known.journal.lookup.found);
+  const std::string table = ReadText(f.bat() / "lut/OliveSoilWater.txt");
+  WriteText(f.bat() / "lut/OliveSoilWater.txt",
+            table.substr(0, table.find("Known.txt")) + "Known.txt\t2000.00\t4000.00\t1000.00" +
+                table.substr(table.find('\n', table.find("Known.txt"))));
+  EXPECT_TRUE(CommitRun(known.journal, quiet, f.bat()).stale);
+  EXPECT_EQ(CrLfLines(f.bat() / "OUT00end.txt").size(), 2u);  // nothing applied
 }
 
 }  // namespace

@@ -384,29 +384,28 @@ TEST_F(GisTest, AGisRowThatCannotBeWrittenIsReportedAndFailsTheRun) {
   EXPECT_FALSE(log.RunOk);
 }
 
-TEST_F(GisTest, AListThatCouldNotBeOpenedIsReportedButTheRowIsKept) {
+// A GIS file is listed before its first row: when the list cannot be written, no row goes into
+// a file that the list would not name.
+TEST_F(GisTest, AListThatCannotBeOpenedIsReportedAndTheRowIsNotWritten) {
   std::filesystem::create_directory(File("GisFilesList.txt"));
-  ASSERT_FALSE(sim.files.gisfilesListfile.Append(File("GisFilesList.txt").string()));
   sim.gis.GisFileIndex = 1;
   EXPECT_FALSE(WriteGisRow(sim, ctx, "Olive"));
   ASSERT_EQ(log.messages.size(), 1u);
   EXPECT_EQ(log.messages[0], "Can not open: GisFilesList.txt (Is a directory)");
-  EXPECT_TRUE(sim.files.WriteFailed);
-  EXPECT_EQ(ReadLines(File("OUT00002.txt")).size(), 2u);
+  EXPECT_FALSE(log.RunOk);
+  EXPECT_EQ(ReadFile(File("OUT00002.txt")), "");  // still new for the next run
 }
 
-TEST_F(GisTest, AListThatCannotBeWrittenIsReportedOnce) {
+TEST_F(GisTest, AListThatCannotBeWrittenIsReportedAndNoRowIsWritten) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   std::filesystem::create_symlink("/dev/full", File("GisFilesList.txt"));
   EXPECT_FALSE(RunOutputPass(sim, ctx, 95, false, SetTree));
-  ASSERT_EQ(log.messages.size(), 1u);
-  EXPECT_EQ(log.messages[0],
-            "Can not write: " + File("GisFilesList.txt").string() + " (No space left on device)");
+  ASSERT_EQ(log.messages.size(), 3u);  // one for each new file
+  EXPECT_EQ(log.messages[0], "Can not write: GisFilesList.txt (No space left on device)");
   EXPECT_FALSE(log.RunOk);
-  EXPECT_TRUE(sim.files.WriteFailed);
-  // Every row is still written.
-  EXPECT_EQ(ReadLines(File("OUT00003.txt")).size(), 2u);
-  EXPECT_EQ(ReadLines(File("OUT00end.txt")).size(), 2u);
+  for (const char* name : {"OUT00002.txt", "OUT00003.txt", "OUT00end.txt"}) {
+    EXPECT_EQ(ReadFile(File(name)), "") << name;
+  }
 }
 
 TEST_F(GisTest, AnEndRowBeforeTheListWasOpenedStillListsItsFile) {

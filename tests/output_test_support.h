@@ -124,8 +124,6 @@ inline bool RunOutputPass(Simulation& sim, const WriterContext& ctx, uint16_t nd
   sim.gis = GisState{};
   static DirectSharedFiles direct;  // stateless: the files themselves
   if (sim.files.shared == nullptr) sim.files.shared = &direct;
-  // INIT1 opens the list of GIS files for the pass; the end of the run closes it.
-  sim.files.gisfilesListfile.Append((ctx.workdir / "GisFilesList.txt").string());
   bool ok = true;
   for (uint16_t iday = 1; iday <= ndays; ++iday) {
     drv.modelday = iday;
@@ -155,7 +153,6 @@ inline bool RunOutputPass(Simulation& sim, const WriterContext& ctx, uint16_t nd
     drv.DoEndFile = true;
     ok = WriteGisRow(sim, ctx, "Olive") && ok;
   }
-  ok = CloseOutput(sim.files, sim.files.gisfilesListfile, sim.log) && ok;
   return ok;
 }
 

@@ -1,8 +1,11 @@
 // The files that every run in a working directory shares, changed by many writers at once: threads
 // of one process through the direct sink, and many olive processes started together in one folder.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -64,15 +67,64 @@ TEST(LockedAppend, ALockExcludesAnotherOpeningOfTheSameFileInTheSameProcess) {
     ASSERT_TRUE(second.Open(dir / "t.txt"));  // waits for first's lock
     secondHasIt = true;
     EXPECT_FALSE(second.Empty());  // first's text is there
-    second.Write("b");
+    second.Write("b\n");
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_FALSE(secondHasIt);
-  first.Write("a");
+  first.Write("a\n");
   first.Close();
   other.join();
   EXPECT_TRUE(secondHasIt);
-  EXPECT_EQ(ReadText(dir / "t.txt"), "ab");
+  EXPECT_EQ(ReadText(dir / "t.txt"), "a\nb\n");
+}
+
+TEST(LockedAppend, AWriteThatFallsShortIsUndone) {
+  RunDir dir;
+  WriteText(dir / "t.txt", "head\r\n");
+  // The file may grow by 4 bytes only: the row's first write falls short, the next one fails.
+  struct rlimit old {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 10;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  LockedAppendFile f;
+  ASSERT_TRUE(f.Open(dir / "t.txt"));
+  const bool written = f.Write("a row longer than the room left\r\n");
+  const bool closed = f.Close();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldSignal);
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(closed);
+  EXPECT_EQ(f.Error(), EFBIG);
+  EXPECT_EQ(ReadText(dir / "t.txt"), "head\r\n");
+}
+
+TEST(DirectSharedFiles, AHalfRowLeftByAKilledRunIsCutOffBeforeTheNextRow) {
+  RunDir dir;
+  WriteText(dir / "OUT00002.txt", "Model\tRow\r\nVudadIDE\t1\r\nVudadIDE\t");
+  Messages log;
+  EXPECT_EQ(DirectSharedFiles::Append(log, dir.path(),
+                                      {"OUT00002.txt", "Model\tRow\r\n", "VudadIDE\t2\r\n", true}),
+            AppendOutcome::Written);
+  EXPECT_EQ(ReadText(dir / "OUT00002.txt"), "Model\tRow\r\nVudadIDE\t1\r\nVudadIDE\t2\r\n");
+  EXPECT_EQ(log.lines, std::vector<std::string>{"OUT00002.txt ended in an incomplete line of 9 "
+                                                "bytes (a run was stopped while writing it); it "
+                                                "was removed"});
+  EXPECT_FALSE(fs::exists(dir / "GisFilesList.txt"));  // not new: listed when it was made
+}
+
+TEST(DirectSharedFiles, AFileThatAKilledRunListedButDidNotWriteIsNotListedTwice) {
+  RunDir dir;
+  WriteText(dir / "GisFilesList.txt", "OUT00002.txt\r\n");
+  WriteText(dir / "OUT00002.txt", "");
+  Messages log;
+  EXPECT_EQ(DirectSharedFiles::Append(log, dir.path(),
+                                      {"OUT00002.txt", "Model\tRow\r\n", "VudadIDE\t2\r\n", true}),
+            AppendOutcome::Written);
+  EXPECT_EQ(ReadText(dir / "OUT00002.txt"), "Model\tRow\r\nVudadIDE\t2\r\n");
+  EXPECT_EQ(ReadText(dir / "GisFilesList.txt"), "OUT00002.txt\r\n");
+  EXPECT_TRUE(log.lines.empty());
 }
 
 TEST(DirectSharedFiles, RowsFromManyThreadsGetOneHeaderOneListLineAndNoLoss) {
@@ -100,7 +152,6 @@ TEST(DirectSharedFiles, RowsFromManyThreadsGetOneHeaderOneListLineAndNoLoss) {
           }
         }
       }
-      CloseOutput(files, files.gisfilesListfile, log);
       if (!log.lines.empty()) ++failures;
     });
   }

@@ -1,10 +1,13 @@
 #include "soil/soil_water_table.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -335,6 +338,102 @@ TEST_F(SoilWaterTableOnDisk, FailedReplacementLeavesTheOldContents) {
   EXPECT_FALSE(GenerateSoilwater(log, "Baeza.txt", w, dir_));
   EXPECT_FALSE(log.RunOk);
   EXPECT_TRUE(fs::is_directory(Table() / "inside"));
+}
+
+TEST_F(SoilWaterTableOnDisk, ReplacementCopiesTheOtherRowsByteForByte) {
+  // Rows as a person or another program wrote them; the rows without soil water and the blank
+  // line at the end are dropped as whole lines.
+  const std::string kept =
+      "Soil water conditions for each weather station location.\r\n"
+      "Station\tSoilWater\tSoilWaterMax\tPermanentWiltingPoint\r\n"
+      "Odd key \t 1e100   4000 1000 notes after the numbers\r\n"
+      "\r\n"
+      "Plain\t3000.5\t4000\t1000\r\n";
+  WriteTable(kept + "Dry\t0\t4000\t1000\r\nDrier\t-1 4000 1000\r\n\r\n");
+  RecordingSink log;
+  WaterState w;
+  w.soilw = 7.25f;
+  w.SoilwMaxIn = 300;
+  w.pwpin = 80;
+  ASSERT_TRUE(GenerateSoilwater(log, "Baeza.txt", w, dir_));
+  EXPECT_EQ(ReadTable(), kept + "Baeza.txt\t145.00\t300.00\t80.00\r\n");
+  EXPECT_TRUE(log.messages.empty());
+}
+
+TEST_F(SoilWaterTableOnDisk, ReplacementWritesThroughASymlinkAndKeepsModeAndGroup) {
+  // The table lives in a shared folder; lut/ links to it.
+  const fs::path real = dir_ / "shared" / "table.txt";
+  fs::create_directories(real.parent_path());
+  std::ofstream(real, std::ios::binary) << kHead;
+  fs::remove(Table());
+  fs::create_symlink("../shared/table.txt", Table());
+  ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(real.c_str(), 0, 4242), 0);  // a group of its own
+  }
+  struct stat before {};
+  ASSERT_EQ(::stat(real.c_str(), &before), 0);
+
+  RecordingSink log;
+  WaterState w;
+  w.soilw = 7.25f;
+  w.SoilwMaxIn = 300;
+  w.pwpin = 80;
+  ASSERT_TRUE(GenerateSoilwater(log, "Baeza.txt", w, dir_));
+  EXPECT_TRUE(fs::is_symlink(Table()));
+  EXPECT_EQ(fs::read_symlink(Table()), "../shared/table.txt");
+  EXPECT_EQ(ReadTable(), kHead + "Baeza.txt\t145.00\t300.00\t80.00\n");
+  struct stat after {};
+  ASSERT_EQ(::stat(real.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);  // replaced whole, not rewritten in place
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(FilesInLut(), 1u);  // the link; no temporary file here or beside the table
+  EXPECT_EQ(std::distance(fs::directory_iterator(real.parent_path()), {}), 1);
+}
+
+TEST_F(SoilWaterTableOnDisk, AValueOutOfItsPhysicalRangeIsNeverRecorded) {
+  WriteTable(kHead);
+  struct Case {
+    float soilw, SoilwMaxIn, pwpin;
+    const char* problem;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const Case cases[] = {
+      {nan, 4000, 1000, "the soil water (nan) is not within 0 to the maximum soil water (4000)"},
+      {-0.5f, 4000, 1000, "the soil water (-10) is not within 0 to the maximum soil water (4000)"},
+      {201, 4000, 1000, "the soil water (4020) is not within 0 to the maximum soil water (4000)"},
+      {10, inf, 1000, "the maximum soil water (inf) is not within 0 to 1e+06"},
+      {10, 1e30f, 1000, "the maximum soil water (1e+30) is not within 0 to 1e+06"},
+      {10, 4000, 5000,
+       "the permanent wilting point (5000) is not within 0 to the maximum soil water (4000)"},
+  };
+  for (const Case& c : cases) {
+    RecordingSink log;
+    WaterState w;
+    w.soilw = c.soilw;
+    w.SoilwMaxIn = c.SoilwMaxIn;
+    w.pwpin = c.pwpin;
+    EXPECT_FALSE(GenerateSoilwater(log, "Baeza.txt", w, dir_));
+    EXPECT_FALSE(log.RunOk);
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0], std::string("Error writing lut\\OliveSoilWater.txt: ") + c.problem +
+                                   "; the soil water of station \"Baeza.txt\" was not recorded "
+                                   "and the table was left unchanged");
+  }
+  EXPECT_EQ(ReadTable(), kHead);
+  // A bucket filled to the brim (its float rounding included) and an empty one are in range.
+  RecordingSink log;
+  WaterState w;
+  w.SoilwMaxIn = 333.33f;
+  w.pwpin = 0;
+  w.soilw = static_cast<float>(kBucketScale * w.SoilwMaxIn);
+  EXPECT_TRUE(GenerateSoilwater(log, "Full.txt", w, dir_));
+  w.soilw = 0;
+  EXPECT_TRUE(GenerateSoilwater(log, "Empty.txt", w, dir_));
+  EXPECT_TRUE(log.messages.empty());
 }
 
 }  // namespace

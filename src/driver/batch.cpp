@@ -19,6 +19,7 @@
 #include "driver/read_inputs.h"
 #include "driver/run.h"
 #include "io/error_log.h"
+#include "io/file_contents.h"
 #include "soil/soil_water_table.h"
 
 namespace olive {
@@ -108,7 +109,7 @@ class Batch {
   void RunJournaled(Job& job);
   void Commit(Job& job, ErrorLog& log);
   void RunDirect(Job& job);
-  void Account(const RunResult& result, bool writeFailed);
+  void Account(const RunResult& result, const CommitResult& commit);
   void FinishDaily(const Job& job);
 
   const BatchOptions& options_;
@@ -167,8 +168,7 @@ Batch::Batch(const BatchOptions& options, fs::path workdir, ProgressTarget progr
       if (options.dailyDir) {
         const std::string name = BatchDailyFileName(job.key, incr);
         job.dailyFinal = *options.dailyDir / name;
-        job.dailyTemp =
-            *options.dailyDir / ("." + name + "." + std::to_string(jobs_.size()) + ".tmp");
+        job.dailyTemp = *options.dailyDir / TemporaryFileName("." + name, jobs_.size());
       }
       jobs_.push_back(std::move(job));
     }
@@ -245,9 +245,9 @@ void Batch::RunJournaled(Job& job) {
   std::free(buffer);
 }
 
-void Batch::Account(const RunResult& result, bool writeFailed) {
-  if (writeFailed || result.code == kExitWriteFailed) writeFailed_ = true;
-  if (writeFailed || !result.completed) stationFailed_ = true;
+void Batch::Account(const RunResult& result, const CommitResult& commit) {
+  if (commit.writeFailed || result.code == kExitWriteFailed) writeFailed_ = true;
+  if (commit.writeFailed || commit.refused || !result.completed) stationFailed_ = true;
 }
 
 void Batch::FinishDaily(const Job& job) {
@@ -284,7 +284,7 @@ void Batch::RunDirect(Job& job) {
   }
   std::fflush(stdout);
   if (log.WriteFailed()) errorLogFailed_ = true;
-  Account(result, false);
+  Account(result, CommitResult{});
 }
 
 void Batch::Commit(Job& job, ErrorLog& log) {
@@ -299,7 +299,8 @@ void Batch::Commit(Job& job, ErrorLog& log) {
                   [](const JournalEntry& e) { return e.kind == JournalEntry::Kind::ErrorLine; })) {
     progress_.Clear();
   }
-  const CommitResult commit = CommitJournal(*job.journal, log, workdir_);
+  // A station that did not complete leaves its messages only.
+  const CommitResult commit = CommitJournal(*job.journal, log, workdir_, job.result.completed);
   if (commit.stale) {
     // The table changed in a way the run could not foresee: run the station again, now that
     // every station before it is committed.
@@ -310,7 +311,7 @@ void Batch::Commit(Job& job, ErrorLog& log) {
       std::fwrite(job.console.data(), 1, job.console.size(), stdout);
       std::fflush(stdout);
     }
-    Account(job.result, commit.writeFailed);
+    Account(job.result, commit);
   }
   FinishDaily(job);
 }
@@ -330,6 +331,8 @@ int Batch::Run() {
                    options_.dailyDir->c_str(), ec.message().c_str());
       return kExitWriteFailed;
     }
+    // What batches that were killed left there.
+    RemoveStaleTemporaries(*options_.dailyDir, "_OliveDaily.txt");
   }
 
   unsigned jobs = options_.jobs != 0 ? options_.jobs : std::thread::hardware_concurrency();

@@ -1,5 +1,8 @@
 #include "driver/journal.h"
 
+#include <optional>
+#include <unordered_set>
+
 #include "io/error_log.h"
 #include "io/file_contents.h"
 #include "io/file_lock.h"
@@ -9,25 +12,88 @@
 namespace olive {
 namespace {
 
-// Keeps no message: the commit's own check of the table reports nothing.
-struct QuietSink final : ErrorSink {
-  void Report(std::string_view) override {}
+// How the commit judges a table that changed since the run looked its station up.
+enum class TableCheck : uint8_t {
+  SameLookup,    // the lookup must give what it gave the run (a batch's list order)
+  SameFoundRow,  // a station the run found must still have that row (an olive run on its own)
 };
 
-// Checks the station's lookup against the table as it is now, and records the station's row.
-// False when the journal is stale.
-bool CommitSoilWater(const Journal& journal, const std::filesystem::path& workdir) {
-  if (!journal.lookedUp) return true;
-  const std::filesystem::path path = SoilWaterTablePath(workdir);
-  const ReplacedFileLock lock(path);
-  const SoilWaterText table = ReadSoilWaterTable(workdir);
-  if (!(LookUpStation(table, journal.wxstation) == journal.lookup)) return false;
-  if (!journal.recordsStation) return true;
-  QuietSink quiet;
-  std::string text;
-  if (!SoilWaterTableWithRow(quiet, table, journal.stationRow, text)) return false;
-  std::string reason;
-  return ReplaceFileContents(path, text, reason);
+bool Stale(const Journal& journal, const SoilWaterText& table, TableCheck check) {
+  if (check == TableCheck::SameFoundRow && !journal.lookup.found) return false;
+  return !(LookUpStation(table, journal.wxstation) == journal.lookup);
+}
+
+// Checks the header of every file that the rows go to, before anything is written; reports the
+// first that does not fit.
+bool HeadersFit(const Journal& journal, ErrorSink& log, const std::filesystem::path& workdir) {
+  std::unordered_set<std::string_view> checked;
+  for (const JournalEntry& e : journal.entries) {
+    if (e.kind != JournalEntry::Kind::Row || !checked.insert(e.name).second) continue;
+    if (!HeaderFits(log, workdir, e.name, journal.headers[e.header])) return false;
+  }
+  return true;
+}
+
+void ReplayErrorLines(const Journal& journal, ErrorLog& log) {
+  for (const JournalEntry& e : journal.entries) {
+    if (e.kind == JournalEntry::Kind::ErrorLine) log.WriteLine(e.text);
+    if (e.kind == JournalEntry::Kind::Location) log.SetLocation(e.text);
+  }
+}
+
+// The GIS rows with their list and the summary rows, as the run made them, through the writers
+// and locks of a run without a journal.
+void ApplyRows(const Journal& journal, ErrorSink& log, const std::filesystem::path& workdir,
+               CommitResult& result) {
+  DirectSharedFiles direct;
+  RunFiles files;
+  files.workdir = workdir;
+  for (const JournalEntry& e : journal.entries) {
+    if (e.kind == JournalEntry::Kind::ListOpen) direct.OpenGisList(files);
+    if (e.kind != JournalEntry::Kind::Row) continue;
+    const TableAppend row{e.name, journal.headers[e.header], e.text, e.listed};
+    const AppendOutcome outcome = DirectSharedFiles::Append(log, workdir, row);
+    // A run ends at a row that could not be written: its later changes never happened.
+    if (outcome == AppendOutcome::Refused) result.refused = true;
+    if (outcome == AppendOutcome::Failed) result.writeFailed = true;
+    if (outcome != AppendOutcome::Written) return;
+  }
+}
+
+CommitResult Apply(const Journal& journal, ErrorSink& log, const std::filesystem::path& workdir,
+                   TableCheck check, bool completed, ErrorLog* lines) {
+  CommitResult result;
+  // The table's lock is held from the check to the recording, so that the row is recorded in
+  // the table that was checked.
+  std::optional<ReplacedFileLock> lock;
+  SoilWaterText table;
+  if (journal.lookedUp) {
+    const std::filesystem::path path = SoilWaterTablePath(workdir);
+    lock.emplace(path);
+    // What runs that were killed while they replaced the table left in its folder.
+    const std::filesystem::path target = ReplacementTarget(path);
+    RemoveStaleTemporaries(target.parent_path(), target.filename().string());
+    table = ReadSoilWaterTable(workdir);
+    if (Stale(journal, table, check)) {
+      result.stale = true;
+      return result;
+    }
+  }
+  if (lines != nullptr) ReplayErrorLines(journal, *lines);
+  if (!completed) return result;
+  if (!HeadersFit(journal, log, workdir)) {
+    result.refused = true;
+    return result;
+  }
+  if (journal.recordsStation) {
+    const TableRecording recording = RecordSoilWaterRow(log, workdir, table, journal.stationRow);
+    result.refused = recording == TableRecording::Refused;
+    result.writeFailed = recording == TableRecording::WriteFailed;
+    if (recording != TableRecording::Recorded) return result;
+  }
+  lock.reset();
+  ApplyRows(journal, log, workdir, result);
+  return result;
 }
 
 }  // namespace
@@ -55,10 +121,18 @@ void JournalFiles::OpenGisList(RunFiles&) {
 
 bool JournalFiles::AppendRow(RunFiles&, ErrorSink&, const std::filesystem::path&,
                              const TableAppend& row) {
+  // A run's rows have one header per file kind: the latest ones are the likely matches.
+  std::vector<std::string>& headers = journal_.headers;
+  std::size_t h = headers.size();
+  while (h > 0 && headers[h - 1] != row.header) --h;
+  if (h == 0) {
+    headers.emplace_back(row.header);
+    h = headers.size();
+  }
   JournalEntry e;
   e.kind = JournalEntry::Kind::Row;
+  e.header = static_cast<uint32_t>(h - 1);
   e.name = row.name;
-  e.header = row.header;
   e.text = row.row;
   e.listed = row.listed;
   journal_.entries.push_back(std::move(e));
@@ -96,43 +170,15 @@ bool JournalFiles::GenerateSoilwater(ErrorSink& log, std::string_view wxstation,
 }
 
 CommitResult CommitJournal(const Journal& journal, ErrorLog& log,
-                           const std::filesystem::path& workdir) {
-  CommitResult result;
-  if (!CommitSoilWater(journal, workdir)) {
-    result.stale = true;
-    return result;
-  }
-  // The station's output as its own run would have written it: a fresh set of run files, the
-  // same writers, the same locks.
-  DirectSharedFiles direct;
-  RunFiles files;
-  files.workdir = workdir;
-  files.shared = &direct;
+                           const std::filesystem::path& workdir, bool completed) {
   log.SetLocation("");
   log.RunOk = true;
-  for (const JournalEntry& e : journal.entries) {
-    switch (e.kind) {
-      case JournalEntry::Kind::ErrorLine:
-        log.WriteLine(e.text);
-        break;
-      case JournalEntry::Kind::Location:
-        log.SetLocation(e.text);
-        break;
-      case JournalEntry::Kind::ListOpen:
-        files.Shared().OpenGisList(files);
-        break;
-      case JournalEntry::Kind::Row:
-        if (!files.Shared().AppendRow(files, log, workdir, {e.name, e.header, e.text, e.listed})) {
-          result.writeFailed = true;
-        }
-        break;
-    }
-    // A run ends after a failed write: its later changes never happened.
-    if (result.writeFailed) break;
-  }
-  CloseOutput(files, files.gisfilesListfile, log);
-  if (files.WriteFailed) result.writeFailed = true;
-  return result;
+  return Apply(journal, log, workdir, TableCheck::SameLookup, completed, &log);
+}
+
+CommitResult CommitRun(const Journal& journal, ErrorSink& log,
+                       const std::filesystem::path& workdir) {
+  return Apply(journal, log, workdir, TableCheck::SameFoundRow, true, nullptr);
 }
 
 }  // namespace olive

@@ -5,15 +5,18 @@
 
 #include "driver/day_loop.h"
 #include "driver/init1.h"
+#include "driver/journal.h"
 #include "driver/read_inputs.h"
 #include "io/error_log.h"
-#include "output/direct_shared_files.h"
 #include "output/gis_output.h"
 #include "state/simulation.h"
 #include "weather/readwx.h"
 
 namespace olive {
 namespace {
+
+// Runs of a station on its own before it gives up on a soil-water table that keeps changing.
+constexpr int kRunAttempts = 3;
 
 // The day loop of one pass; false when the run must end (RunOk cleared by an error or a failed
 // write).
@@ -26,15 +29,52 @@ bool RunDays(Simulation& sim) {
   return true;
 }
 
-// The end of the run: the end-of-run GIS row, then the files are closed.
-void EndSequence(Simulation& sim, bool inputsRead) {
-  if (inputsRead && sim.in.GisOutputTarget == 1) {
+// The end of the run: the end-of-run GIS row of a run that completed its passes, then the files
+// are closed.
+void EndSequence(Simulation& sim, bool passesRan) {
+  if (passesRan && sim.in.GisOutputTarget == 1) {
     sim.drv.DoEndFile = true;
     if (!WriteGisRow(sim, WriterContext{sim.files.workdir}, "Olive")) sim.files.WriteFailed = true;
   }
   CloseOutput(sim.files, sim.files.dailyfile, sim.log);
-  CloseOutput(sim.files, sim.files.gisfilesListfile, sim.log);
   CloseOutput(sim.files, sim.files.console, sim.log);
+}
+
+// A run whose shared files go to place.shared.
+RunResult RunWithSink(ErrorSink& log, const std::vector<std::string>& args, const RunPlace& place,
+                      std::optional<float> TempIncr) {
+  auto sim = std::make_unique<Simulation>(log);
+  sim->files.workdir = place.workdir;
+  sim->files.shared = place.shared;
+  sim->files.dailyToFile = place.dailyToFile;
+  sim->files.dailyPath = place.dailyPath;
+  if (place.console != nullptr) sim->files.console.Attach(place.console, "standard output");
+  RunResult result;
+  try {
+    DiskFiles files;
+    ReadInputs(log, args, files, sim->in, sim->drv, sim->rng);
+    const bool inputsRead = log.RunOk;
+    // A warming scenario: the setup file as if its temperature adjustment had been edited.
+    if (inputsRead && TempIncr) sim->in.wxcons[1] = *TempIncr;
+    if (inputsRead) RunPasses(*sim);
+    const bool passesRan = inputsRead && log.RunOk && !sim->files.WriteFailed;
+    EndSequence(*sim, passesRan);
+    result.completed = passesRan && log.RunOk && !sim->files.WriteFailed;
+  } catch (const AsinDomainError&) {
+    result.completed = false;
+  }
+  if (!result.completed) result.code = kExitBadInput;
+  if (sim->files.WriteFailed) result.code = kExitWriteFailed;
+  return result;
+}
+
+// What a commit of a completed run's journal makes of the run.
+RunResult Committed(const CommitResult& commit) {
+  RunResult result;
+  if (commit.refused || commit.stale) result.code = kExitBadInput;
+  if (commit.writeFailed) result.code = kExitWriteFailed;
+  result.completed = result.code == kExitOk;
+  return result;
 }
 
 }  // namespace
@@ -114,30 +154,28 @@ int RunPasses(Simulation& sim) {
 
 RunResult RunStation(ErrorSink& log, const std::vector<std::string>& args, const RunPlace& place,
                      std::optional<float> TempIncr) {
-  auto sim = std::make_unique<Simulation>(log);
-  DirectSharedFiles direct;
-  sim->files.workdir = place.workdir;
-  sim->files.shared = place.shared != nullptr ? place.shared : &direct;
-  sim->files.dailyToFile = place.dailyToFile;
-  sim->files.dailyPath = place.dailyPath;
-  if (place.console != nullptr) sim->files.console.Attach(place.console, "standard output");
-  RunResult result;
-  try {
-    DiskFiles files;
-    ReadInputs(log, args, files, sim->in, sim->drv, sim->rng);
-    const bool inputsRead = log.RunOk;
-    // A warming scenario: the setup file as if its temperature adjustment had been edited.
-    if (inputsRead && TempIncr) sim->in.wxcons[1] = *TempIncr;
-    if (inputsRead) RunPasses(*sim);
-    const bool passesRan = inputsRead && log.RunOk;
-    EndSequence(*sim, inputsRead);
-    result.completed = passesRan && log.RunOk && !sim->files.WriteFailed;
-  } catch (const AsinDomainError&) {
-    result.completed = false;
+  if (place.shared != nullptr) return RunWithSink(log, args, place, TempIncr);
+  // On its own, the run's changes to the shared files are kept in a journal and applied only once
+  // it has completed; its messages go to log as they are reported.
+  for (int attempt = 1;; ++attempt) {
+    Journal journal;
+    JournalFiles files(journal);
+    RunPlace journaled = place;
+    journaled.shared = &files;
+    const RunResult result = RunWithSink(log, args, journaled, TempIncr);
+    if (!result.completed) return result;
+    const CommitResult commit = CommitRun(journal, log, place.workdir);
+    // The station's row changed in the soil-water table while the run went on: run it again
+    // from the row as it is now.
+    if (commit.stale && attempt < kRunAttempts) continue;
+    if (commit.stale) {
+      ReportError(log, "The row of station " + journal.wxstation + " in " +
+                           std::string(kSoilWaterTableName) + " changed during each of " +
+                           std::to_string(kRunAttempts) + " runs; no output was written");
+      log.RunOk = false;
+    }
+    return Committed(commit);
   }
-  if (!result.completed) result.code = kExitBadInput;
-  if (sim->files.WriteFailed) result.code = kExitWriteFailed;
-  return result;
 }
 
 int RunOlive(const std::vector<std::string>& args, const std::filesystem::path& workdir) {

@@ -39,7 +39,9 @@ std::string OliveUsage();
 // Where one run's output goes.
 struct RunPlace {
   std::filesystem::path workdir = ".";  // the shared files and, by default, the daily file
-  SharedFiles* shared = nullptr;        // nullptr: the shared files themselves, under their locks
+  // The sink of the shared files; nullptr: the shared files themselves, changed only once the run
+  // has completed (see RunStation).
+  SharedFiles* shared = nullptr;
   bool dailyToFile = true;          // false: no daily file (Daily keeps its meaning for the model)
   std::filesystem::path dailyPath;  // empty: "OliveDaily.txt" in workdir
   std::FILE* console = stdout;      // the console tables; nullptr: none
@@ -55,6 +57,13 @@ struct RunResult {
 // One run of one station (RunOlive without the error log's opening): reads the command line's
 // parameters args and the setup file, replaces the setup's temperature adjustment wxcons[1] with
 // TempIncr when given, and runs the passes with their output going to place. Messages go to log.
+//
+// Without a sink in place, the run's changes to the shared files are kept in a journal
+// (driver/journal.h) and applied only when the run has completed: a run ended by bad input or a
+// failed write changes no GIS file, list, summary table or soil-water table (its messages are in
+// the error log). A file whose header has other columns than the run's is refused (exit code 1,
+// nothing written); should the station's row in the soil-water table have changed while the run
+// went on, the station is run again.
 RunResult RunStation(ErrorSink& log, const std::vector<std::string>& args, const RunPlace& place,
                      std::optional<float> TempIncr = std::nullopt);
 

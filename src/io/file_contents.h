@@ -1,6 +1,7 @@
 #pragma once
-// Whole files: read into memory, and replaced atomically (a new file written beside the old one
-// and renamed over it, so that a reader sees either the old contents or the new, never a part).
+// Whole files: read into memory, and replaced atomically (a new file written beside the old one,
+// flushed to disk and renamed over it, so that a reader sees either the old contents or the new,
+// never a part, also after a crash).
 //
 // Every input file is read whole through ReadWholeFile, which refuses what no input can be: a
 // folder, a device, a pipe or a socket (/dev/zero would never end), and a file larger than the
@@ -39,9 +40,23 @@ void SkipByteOrderMark(std::string& text);
 // a TAB-separated table or a list of names.
 bool HasControlSeparator(std::string_view name);
 
-// Replaces the file at path with contents: writes a temporary file in the same folder and
-// renames it over path, so the old file stays whole on any failure. reason receives the cause
-// of a failure.
+// Temporary files are named "<base>.<host>.<pid>.<n>.tmp": the name of the file they become, the
+// host and the process that made them (so that a later run can tell one left by a process that no
+// longer exists from one still being written) and a number that makes the name unique.
+std::string TemporaryFileName(std::string_view base, std::uint64_t n);
+// Removes from folder the temporary files (named as above) whose base ends with baseSuffix that
+// were made on this host by processes that no longer exist: what a killed run left behind.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, std::string_view baseSuffix);
+
+// The file that a replacement of path changes: path itself, or the file a symbolic link at path
+// leads to (the link stays a link).
+std::filesystem::path ReplacementTarget(const std::filesystem::path& path);
+
+// Replaces the file at path (through a symbolic link: its target) with contents: writes a
+// temporary file in the same folder with the old file's mode, owner and group, flushes it to
+// disk and renames it over the old one, so that the old file stays whole on any failure and a
+// crash leaves the old or the new contents. Stale temporary files of the same name are removed
+// first. reason receives the cause of a failure.
 bool ReplaceFileContents(const std::filesystem::path& path, std::string_view contents,
                          std::string& reason);
 

@@ -7,7 +7,9 @@
 // The locks are flock locks. They belong to one opening of a file, so two openings exclude each
 // other also within one process (two threads, each with its own opening), and closing some other
 // descriptor of the same file does not release them.
+#include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace olive {
@@ -30,6 +32,11 @@ class FileLock {
 
 // A file opened for appending (created when absent) and locked until it is closed: the way every
 // row reaches a shared table. Whether the file is new is decided under the lock, by its size.
+//
+// No half line stays in such a file: a write that fails or falls short is undone (the file is cut
+// back to its length before it), and a last line without its line end, left by a writer that was
+// killed in the middle of a row, is cut off when the file is next opened, before anything else is
+// written.
 class LockedAppendFile {
  public:
   LockedAppendFile() = default;
@@ -37,12 +44,20 @@ class LockedAppendFile {
   LockedAppendFile(const LockedAppendFile&) = delete;
   LockedAppendFile& operator=(const LockedAppendFile&) = delete;
 
-  // Opens path for appending, creating it when absent, and waits for its lock. False when it
-  // cannot be opened (Error() tells why).
+  // Opens path for appending, creating it when absent, waits for its lock and cuts off an
+  // incomplete last line. False when it cannot be opened (Error() tells why).
   bool Open(const std::filesystem::path& path);
   // True when the file holds no byte: a new file, whose first writer gives it its header.
-  bool Empty() const { return empty_; }
-  // Writes all of text at the end of the file. False once anything failed.
+  bool Empty() const { return size_ == 0; }
+  // Bytes of an incomplete last line cut off by Open (0 when the file ended with a line end).
+  std::uintmax_t CutOff() const { return cutOff_; }
+  // The file's first line without its line end; false when the file has no whole first line (or
+  // cannot be read: a file opened only for writing).
+  bool FirstLine(std::string& line) const;
+  // The whole file (empty when it cannot be read).
+  std::string Contents() const;
+  // Writes all of text at the end of the file; on a failure the file is cut back to its length
+  // before the call. False once anything failed.
   bool Write(std::string_view text);
   // Releases the lock and closes the file. False when anything failed since Open.
   bool Close();
@@ -51,12 +66,27 @@ class LockedAppendFile {
 
  private:
   void Fail(int error);
+  void CutOffIncompleteLine();
+  std::string Read(std::uintmax_t from, std::size_t count) const;
 
   int fd_ = -1;
-  bool empty_ = false;
+  bool readable_ = false;
+  bool regular_ = false;
+  std::uintmax_t size_ = 0;
+  std::uintmax_t cutOff_ = 0;
   bool failed_ = false;
   int error_ = 0;
 };
+
+// How a shared table's first line could be read without changing the file.
+enum class FirstLineStatus : unsigned char {
+  Absent,      // no such file, or no whole first line yet (a new file)
+  Line,        // line holds the first line without its line end
+  Unreadable,  // the file exists but cannot be read
+};
+// Reads the first line of path under a shared lock (so that a header being written by another
+// run is seen whole or not at all); never creates the file.
+FirstLineStatus ReadFirstLine(const std::filesystem::path& path, std::string& line);
 
 // An exclusive lock on a file that is replaced as a whole (written to a temporary file and renamed
 // over the old one), such as the soil-water table. The lock is taken on the file itself; since a

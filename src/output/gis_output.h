@@ -3,10 +3,11 @@
 // position in the pass; a run for another station appends its row to the same numbered file, so
 // that the runs over a region together give one table per date. The first output date of a pass
 // writes nothing. At the end of a run (naming scheme 1) one more row goes into "OUT00end.txt".
-// Each GIS file gets its header when it is created, and its name is then added to the list file
-// "GisFilesList.txt"; an existing file gets rows only. Each row goes to the run's shared-files
-// sink (state/shared_files.h), which writes it at once, whole and under the file's lock, so the
-// rows of every date are on disk as soon as the date is done, also when many runs share the files.
+// Each GIS file gets its header when it is created, and its name is added to the list file
+// "GisFilesList.txt" (before its first row); an existing file gets rows only. Each row goes to
+// the run's shared-files sink (state/shared_files.h): a journal that is applied once the run has
+// completed, or the files themselves, where each row is written whole and under the file's lock,
+// also when many runs share the files.
 //
 // Row forms: the common part (weather file, place, dates, the tree's degree-days, fruit and bloom)
 // reports the output day, or the harvest snapshot when a harvest happened since the last output
@@ -62,10 +63,10 @@ bool OpenGisFile(GisFile& f, Simulation& sim, const WriterContext& ctx, std::str
 // Appends the header line (column names and line end) for the run's switches.
 void GisHeaders(std::string& out, const Inputs& in);
 // Appends one row to the GIS file through the run's shared-files sink. A file that is new (absent
-// or empty) gets the header first, and its name goes to the run's list "GisFilesList.txt"
-// (sim.files.gisfilesListfile, opened by INIT1). False when the file could not be opened or
-// written (reported to the error log, RunOk cleared); the driver then ends the run with a
-// non-zero exit code.
+// or empty) gets the header first, and its name goes to the list "GisFilesList.txt". False when
+// the file or the list could not be opened or written, or when the file's header has other
+// columns than the run's (reported to the error log, RunOk cleared); the driver then ends the run
+// with a non-zero exit code.
 bool GisOutput(GisFile& f, Simulation& sim, const WriterContext& ctx);
 
 // One GIS output date, as the driver calls it: OpenGisFile, then GisOutput.

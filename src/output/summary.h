@@ -31,11 +31,11 @@ RowSource SummaryRowSource(const Simulation& sim);
 void SummaryHeader(std::string& out, const Inputs& in);
 
 // Appends one row to the summary table through the run's shared-files sink, with the header first
-// when the table is new (absent or empty); the row is on disk, whole and written under the table's
-// lock, when the call returns. False when it could not be opened or written
-// (reported to the error log, RunOk cleared); the driver then ends the run with a non-zero exit
-// code. Called on each GIS output date when Summary is on, after the GIS row and before the
-// period sums are cleared.
+// when the table is new (absent or empty); a row whose columns differ from the header of an
+// existing table is refused. False when the table could not be opened or written, or the row was
+// refused (reported to the error log, RunOk cleared); the driver then ends the run with a
+// non-zero exit code. Called on each GIS output date when Summary is on, after the GIS row and
+// before the period sums are cleared.
 bool WriteSummary(Simulation& sim, const WriterContext& ctx);
 
 }  // namespace olive

@@ -1,12 +1,9 @@
 #include "soil/soil_water_table.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
-#include <chrono>
+#include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -125,6 +122,63 @@ void AppendNumber(std::string& out, double v) {
   out.append(buffer, static_cast<std::size_t>(std::clamp(n, 0, 63)));
 }
 
+// One row as written: key, TAB, the three numbers with 2 decimals separated by TABs.
+void AppendRowText(std::string& out, const WaterRec& row) {
+  out.append(row.wxloc).push_back('\t');
+  AppendNumber(out, row.sw);
+  out.push_back('\t');
+  AppendNumber(out, row.swmax);
+  out.push_back('\t');
+  AppendNumber(out, row.pwp);
+}
+
+// A value in a message: short, and "nan" or "inf" as such.
+std::string NumberText(double v) {
+  char buffer[32];
+  const int n = std::snprintf(buffer, sizeof buffer, "%g", v);
+  return std::string(buffer, static_cast<std::size_t>(std::clamp(n, 0, 31)));
+}
+
+std::string NotRecorded(std::string_view wxloc) {
+  return "; the soil water of station \"" + std::string(wxloc) +
+         "\" was not recorded and the table was left unchanged";
+}
+
+// Keeps no message: the text has been checked before.
+struct Quiet final : ErrorSink {
+  void Report(std::string_view) override {}
+};
+
+// The table text (well formed) with row appended: every byte up to the end of the last row with
+// soil water, or of the two heading lines, then the row's line. The rows without soil water and
+// the blank lines after it are dropped, whole lines; the row's line ends as the line before it.
+std::string TableTextWithRow(std::string_view text, const WaterRec& row) {
+  RowReader reader(text);
+  std::size_t keep = reader.pos;
+  const std::string_view heading = text.substr(0, keep);
+  const std::size_t headingLines =
+      static_cast<std::size_t>(std::count(heading.begin(), heading.end(), '\n')) +
+      (!heading.empty() && heading.back() != '\n' ? 1 : 0);
+  Quiet quiet;
+  WaterRec current;
+  while (NextRow(quiet, reader, current) == RowResult::Row) {
+    if (current.sw > 0) keep = reader.pos;
+  }
+  std::string out;
+  if (headingLines < 2) {
+    // No whole heading, so no rows: the heading as this program writes it.
+    out.append(kSoilWaterTitle).push_back('\n');
+    out.append(kSoilWaterHeader).push_back('\n');
+  } else {
+    out.assign(text.substr(0, keep));
+  }
+  const std::string_view lineEnd = out.ends_with("\r\n") ? "\r\n" : "\n";
+  if (!out.empty() && out.back() != '\n') out.append(lineEnd);
+  AppendRowText(out, row);
+  out.append(lineEnd);
+  return out;
+}
+
 }  // namespace
 
 bool FindSoilWaterRow(ErrorSink& log, std::string_view text, std::string_view wxstation,
@@ -186,12 +240,7 @@ std::string FormatSoilWaterTable(const std::vector<WaterRec>& WatArray) {
   out.append(kSoilWaterTitle).push_back('\n');
   out.append(kSoilWaterHeader).push_back('\n');
   for (const WaterRec& row : WatArray) {
-    out.append(row.wxloc).push_back('\t');
-    AppendNumber(out, row.sw);
-    out.push_back('\t');
-    AppendNumber(out, row.swmax);
-    out.push_back('\t');
-    AppendNumber(out, row.pwp);
+    AppendRowText(out, row);
     out.push_back('\n');
   }
   return out;
@@ -266,10 +315,31 @@ void GetSoilWaterConditions(ErrorSink& log, std::string_view wxstation, WaterSta
   ApplySoilWaterLookup(log, LookUpStation(ReadSoilWaterTable(workdir), wxstation), w, SoilWaterOk);
 }
 
+bool StationRowFits(ErrorSink& log, const WaterRec& row) {
+  // Written so that a value that is not a number fails every test.
+  const double slack = 0.005 + 1e-6 * std::fabs(row.swmax);  // float rounding of the bucket
+  std::string problem;
+  if (!(row.swmax >= 0 && row.swmax <= kMaxSoilWaterValue)) {
+    problem = "the maximum soil water (" + NumberText(row.swmax) + ") is not within 0 to " +
+              NumberText(kMaxSoilWaterValue);
+  } else if (!(row.pwp >= 0 && row.pwp <= row.swmax)) {
+    problem = "the permanent wilting point (" + NumberText(row.pwp) +
+              ") is not within 0 to the maximum soil water (" + NumberText(row.swmax) + ")";
+  } else if (!(row.sw >= 0 && row.sw <= row.swmax + slack)) {
+    problem = "the soil water (" + NumberText(row.sw) +
+              ") is not within 0 to the maximum soil water (" + NumberText(row.swmax) + ")";
+  } else {
+    return true;
+  }
+  ReportError(log, "Error writing " + std::string(kSoilWaterTableName) + ": " + problem +
+                       NotRecorded(row.wxloc));
+  log.RunOk = false;
+  return false;
+}
+
 bool SoilWaterTableWithRow(ErrorSink& log, const SoilWaterText& table, const WaterRec& row,
                            std::string& newText) {
-  const std::string notRecorded = "; the soil water of station \"" + row.wxloc +
-                                  "\" was not recorded and the table was left unchanged";
+  const std::string notRecorded = NotRecorded(row.wxloc);
   // A key with a TAB or a line end could not be read back: the station would be missed again
   // and again.
   if (row.wxloc.find_first_of("\t\r\n") != std::string::npos) {
@@ -296,29 +366,32 @@ bool SoilWaterTableWithRow(ErrorSink& log, const SoilWaterText& table, const Wat
     log.RunOk = false;
     return false;
   }
-  AppendSoilWaterRow(WatArray, row);
-  newText = FormatSoilWaterTable(WatArray);
+  if (!StationRowFits(log, row)) return false;
+  newText = TableTextWithRow(table.text, row);
   return true;
+}
+
+TableRecording RecordSoilWaterRow(ErrorSink& log, const fs::path& workdir,
+                                  const SoilWaterText& table, const WaterRec& row) {
+  std::string text;
+  if (!SoilWaterTableWithRow(log, table, row, text)) return TableRecording::Refused;
+  std::string reason;
+  if (!ReplaceFileContents(SoilWaterTablePath(workdir), text, reason)) {
+    ReportError(log, "Error writing " + std::string(kSoilWaterTableName) + ": " + reason +
+                         NotRecorded(row.wxloc));
+    log.RunOk = false;
+    return TableRecording::WriteFailed;
+  }
+  return TableRecording::Recorded;
 }
 
 bool GenerateSoilwater(ErrorSink& log, std::string_view wxstation, const WaterState& w,
                        const fs::path& workdir) {
-  const WaterRec row = StationRow(wxstation, w);
-  const fs::path path = SoilWaterTablePath(workdir);
   // Other runs in the working directory may record their stations meanwhile: the table is
   // re-read, extended and replaced under its lock, so that every run's row stays.
-  const ReplacedFileLock lock(path);
-  std::string text;
-  if (!SoilWaterTableWithRow(log, ReadSoilWaterTable(workdir), row, text)) return false;
-  std::string reason;
-  if (!ReplaceFileContents(path, text, reason)) {
-    ReportError(log, "Error writing " + std::string(kSoilWaterTableName) + ": " + reason +
-                         "; the soil water of station \"" + row.wxloc +
-                         "\" was not recorded and the table was left unchanged");
-    log.RunOk = false;
-    return false;
-  }
-  return true;
+  const ReplacedFileLock lock(SoilWaterTablePath(workdir));
+  return RecordSoilWaterRow(log, workdir, ReadSoilWaterTable(workdir), StationRow(wxstation, w)) ==
+         TableRecording::Recorded;
 }
 
 }  // namespace olive

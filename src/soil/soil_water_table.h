@@ -99,11 +99,37 @@ SoilWaterLookup LookUpStation(const SoilWaterText& table, std::string_view wxsta
 void ApplySoilWaterLookup(ErrorSink& log, const SoilWaterLookup& lookup, WaterState& w,
                           bool& SoilWaterOk);
 
-// The text that GenerateSoilwater writes: table with row appended (AppendSoilWaterRow). Returns
-// false, after reporting why the row was not recorded and clearing log.RunOk, when the table could
-// not be read or is malformed, or when the station key could not be read back.
+// The largest value of the table, in table units: the bucket would hold 0.05 times it, 50 m of
+// water, more than any soil.
+inline constexpr double kMaxSoilWaterValue = 1e6;
+
+// Whether row may go into the table: every value finite and within its physical range, 0 <=
+// permanent wilting point <= maximum soil water <= kMaxSoilWaterValue and 0 <= soil water <= the
+// maximum (a value the bucket cannot hold would make every later run of the station, and every
+// reader of the table, go wrong). Otherwise reports which value is out of range and clears
+// log.RunOk.
+bool StationRowFits(ErrorSink& log, const WaterRec& row);
+
+// The text that GenerateSoilwater writes: the table as it is, byte for byte (the other rows are
+// not reformatted), less the rows without soil water (sw 0 or less) and blank lines at its end,
+// with row appended as one line (2 decimals, TABs). Returns false, after reporting why the row was
+// not recorded and clearing log.RunOk, when the table could not be read or is malformed, when the
+// station key could not be read back or when the row does not fit (StationRowFits).
 bool SoilWaterTableWithRow(ErrorSink& log, const SoilWaterText& table, const WaterRec& row,
                            std::string& newText);
+
+// How recording a station's row went.
+enum class TableRecording : uint8_t {
+  Recorded,
+  Refused,      // the table is unreadable or malformed, or the row does not fit: reported
+  WriteFailed,  // the new table could not be written; the old one is left whole: reported
+};
+
+// Records row in the table under workdir, whose contents the caller read (and whose lock it
+// holds): SoilWaterTableWithRow, then the replacement of the file. Failures are reported and clear
+// log.RunOk.
+TableRecording RecordSoilWaterRow(ErrorSink& log, const std::filesystem::path& workdir,
+                                  const SoilWaterText& table, const WaterRec& row);
 
 // Looks wxstation up in the table under workdir. When found, sets w.SoilwIn, w.SoilwMaxIn and
 // w.pwpin from its row; SoilWaterOk := found. A table that cannot be opened or read is reported
@@ -112,9 +138,10 @@ void GetSoilWaterConditions(ErrorSink& log, std::string_view wxstation, WaterSta
                             bool& SoilWaterOk, const std::filesystem::path& workdir = ".");
 
 // Appends the run's row (StationRow) to the table under workdir and rewrites it, keeping every
-// row already there; the table is re-read and replaced under its lock. Returns false, after
-// reporting and clearing log.RunOk, when the table cannot be read, is malformed or cannot be
-// rewritten; the table on disk is then left as it was.
+// row already there; the table is re-read and replaced under its lock (RecordSoilWaterRow).
+// Returns false, after reporting and clearing log.RunOk, when the table cannot be read, is
+// malformed or cannot be rewritten, or when the row does not fit; the table on disk is then left
+// as it was.
 bool GenerateSoilwater(ErrorSink& log, std::string_view wxstation, const WaterState& w,
                        const std::filesystem::path& workdir = ".");
 

@@ -27,9 +27,8 @@ bool CloseOutput(RunFiles& files, OutputFile& f, ErrorSink& log) {
 
 bool CheckAllOutputs(RunFiles& files, ErrorSink& log) {
   const bool daily = CheckOutput(files, files.dailyfile, log);
-  const bool list = CheckOutput(files, files.gisfilesListfile, log);
   const bool console = CheckOutput(files, files.console, log);
-  return daily && list && console;
+  return daily && console;
 }
 
 }  // namespace olive

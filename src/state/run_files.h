@@ -1,8 +1,8 @@
 #pragma once
-// The output files that the driver opens and closes: the daily file, the list of GIS files and
-// the console; and the sink through which the run changes the files that it shares with every run
-// in its working directory. A failed write on any of them ends the run with a message in the
-// error log and a non-zero exit code.
+// The output files that the driver opens and closes: the daily file and the console; and the sink
+// through which the run changes the files that it shares with every run in its working directory.
+// A failed write on any of them ends the run with a message in the error log and a non-zero exit
+// code.
 #include <filesystem>
 
 #include "io/output_file.h"
@@ -14,7 +14,6 @@ namespace olive {
 struct RunFiles {
   std::filesystem::path workdir = ".";  // where the run's output files are written
   OutputFile dailyfile;                 // "OliveDaily.txt"
-  OutputFile gisfilesListfile;          // "GisFilesList.txt"
   OutputFile console;                   // standard output: the console tables
   bool WriteFailed = false;             // an output file could not be written
 
@@ -33,6 +32,7 @@ struct RunFiles {
 };
 
 inline constexpr const char* kDailyFileName = "OliveDaily.txt";
+// The list of GIS files, written by the shared-files sink (output/direct_shared_files.h).
 inline constexpr const char* kGisFilesListName = "GisFilesList.txt";
 
 // When f has failed, reports "Can not write: <name> (<system message>)" once per failure,

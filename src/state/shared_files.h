@@ -4,11 +4,12 @@
 // the run's ErrorSink.) The writers hand their rows to a SharedFiles sink rather than to the files:
 //
 //  - DirectSharedFiles (output/direct_shared_files.h) writes them at once, each change under the
-//  file's lock, so that runs going
-//    on at the same time in one directory (several olive processes, a cluster's job array) never
-//    lose or interleave rows, and each file gets its header, and its line in the list, once;
-//  - the batch driver's journal keeps them in memory, to be applied later, in the order of the
-//    batch's station list, through a DirectSharedFiles.
+//    file's lock, so that runs going on at the same time in one directory (several olive
+//    processes, a cluster's job array) never lose or interleave rows, and each file gets its
+//    header, and its line in the list, once;
+//  - a journal (driver/journal.h) keeps them in memory, to be applied through a DirectSharedFiles
+//    only once the run has completed (so that a run ended by bad input changes no shared file),
+//    and in a batch in the order of the batch's station list.
 #include <filesystem>
 #include <string_view>
 
@@ -31,7 +32,7 @@ class SharedFiles {
  public:
   virtual ~SharedFiles() = default;
 
-  // The start of a pass (INIT1): the list of GIS files is opened for the pass.
+  // The start of a pass (INIT1): the list of GIS files is made when it is absent.
   virtual void OpenGisList(RunFiles& files) = 0;
   // Appends a row to a table file in workdir. A file that is new (absent or empty) gets the header
   // first and, when listed, its name in the list. Failures are reported to log and clear RunOk;
