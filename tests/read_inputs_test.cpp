@@ -556,8 +556,9 @@ TEST(SetupFile, ValuesOutsideTheModelsDomainAreAllReported) {
       {7, "0", "delfol 0 is outside its range: 1 to 1000000000."},
       {9, "1000", "delShootWood 1000 is outside its range: at least delshootLive (1500)."},
       {14, "0", "delfru 0 is outside its range: 1 to 1000000000."},
-      {15, "0", "m2PerPlant 0 is outside its range: above 0."},
-      {23, "50", "Veraison 50 is outside its range: at least 75."},
+      {15, "0", "m2PerPlant 0 is outside its range: above 0 and at most 1e+30."},
+      {18, "1e300", "roots 1e+300 is outside its range: 0 to 1e+30."},
+      {23, "50", "Veraison 50 is outside its range: 75 to 1000000000."},
       {26, "0", "PruneNumber 0 is outside its range: 1 or 2."},
       {30, "9", "HarvEfficiency 9 is outside its range: 0 to 1."},
       {31, "Y", "nitro \"Y\" is outside its range: T, t, F or f."},
@@ -565,7 +566,7 @@ TEST(SetupFile, ValuesOutsideTheModelsDomainAreAllReported) {
       {56, "1", "beta 1 is outside its range: at least 0 and below 1."},
       {62, "2 120", "PredinsPcnt 120 is outside its range: 0 to 100."},
       {65, "31 4 2001", "dy 31 is outside its range: 1 to 30."},
-      {67, "100 -5 10", "GWNum[2] -5 is outside its range: at least 0."},
+      {67, "100 -5 10", "GWNum[2] -5 is outside its range: 0 to 1e+30."},
       {126, "6 15 2001 1.5 70000 100", "strength 1.5 is outside its range: 0 to 1."},
   };
   std::string text = WithLine(ExampleSetup(), 117, "T");

@@ -209,22 +209,22 @@ void ReadTreeDelays(SetupReader& r, Inputs& in) {
 
 // Lines 15-30: the tree's initial state, season and harvest.
 void ReadTree(SetupReader& r, Inputs& in) {
-  r.Num(in.m2PerPlant, "m2PerPlant", kDivisor);        // 15
-  r.Num(in.ShootWood, "ShootWood", kAmount);           // 16
-  r.Num(in.shootnr, "shootnr", kAmount);               // 17
-  r.Num(in.roots, "roots", kAmount);                   // 18
-  r.Num(in.TotalFrame, "TotalFrame", kDivisor);        // 19
-  r.Num(in.burstpnt, "burstpnt", kAmount);             // 20
-  r.Num(in.bloomdel, "bloomdel", kAnyNumber);          // 21
-  r.Num(in.RapidFruGrow, "RapidFruGrow", kDivisor);    // 22
-  r.Num(in.Veraison, "Veraison", kVeraison);           // 23
-  r.Num(in.folrate, "folrate", kAmount);               // 24
-  r.Num(in.rootmax, "rootmax", kDivisor);              // 25
-  r.Num(in.PruneNumber, "PruneNumber", kOneOrTwo);     // 26
-  r.Num(in.Prune1DD, "Prune1DD", kAmount);             // 27
-  r.Num(in.Prune2DD, "Prune2DD", kAmount);             // 28
-  in.HarvestOption = r.Switch("HarvestOption");        // 29
-  r.Num(in.HarvEfficiency, "HarvEfficiency", kShare);  // 30
+  r.Num(in.m2PerPlant, "m2PerPlant", kDivisor);          // 15
+  r.Num(in.ShootWood, "ShootWood", kAmount);             // 16
+  r.Num(in.shootnr, "shootnr", kAmount);                 // 17
+  r.Num(in.roots, "roots", kAmount);                     // 18
+  r.Num(in.TotalFrame, "TotalFrame", kDivisor);          // 19
+  r.Num(in.burstpnt, "burstpnt", kAmount);               // 20
+  r.Num(in.bloomdel, "bloomdel", kAnyNumber);            // 21
+  r.Num(in.RapidFruGrow, "RapidFruGrow", kRapidGrowth);  // 22
+  r.Num(in.Veraison, "Veraison", kVeraison);             // 23
+  r.Num(in.folrate, "folrate", kAmount);                 // 24
+  r.Num(in.rootmax, "rootmax", kDivisor);                // 25
+  r.Num(in.PruneNumber, "PruneNumber", kOneOrTwo);       // 26
+  r.Num(in.Prune1DD, "Prune1DD", kAmount);               // 27
+  r.Num(in.Prune2DD, "Prune2DD", kAmount);               // 28
+  in.HarvestOption = r.Switch("HarvestOption");          // 29
+  r.Num(in.HarvEfficiency, "HarvEfficiency", kShare);    // 30
 }
 
 // Lines 31-37: the submodel and output switches, the GIS naming and the random seed.

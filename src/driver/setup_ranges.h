@@ -48,6 +48,9 @@ constexpr Range Above(double lo) {
 constexpr Range FromUpTo(double lo, double hi) {  // lo included, hi not
   return {lo, hi, true, false, {}, {}, false};
 }
+constexpr Range AboveUpTo(double lo, double hi) {  // hi included, lo not
+  return {lo, hi, false, true, {}, {}, false};
+}
 constexpr Range Either(double lo, double hi) {
   return {lo, hi, true, true, {}, {}, true};
 }
@@ -102,14 +105,19 @@ inline constexpr Range kUnassimilated = FromUpTo(0, 1);
 // The random spread of immigrants, per cent: Fran's factor 1 + p (2 U - 1) turns negative for
 // p above 1.
 inline constexpr Range kPercent = Between(0, 100);
-// Masses, numbers, immigrants a day, soil water and degree-day totals: none is negative.
-inline constexpr Range kAmount = AtLeast(0);
+// Masses, numbers, immigrants, soil water and degree-day totals: none is negative, and they go
+// into the float age-class vectors (the largest float is about 3.4e38), where 1e30 leaves room for
+// their sums, their growth and their division by substage widths.
+inline constexpr double kLargestAmount = 1e30;
+inline constexpr Range kAmount = Between(0, kLargestAmount);
 // Divisors of the model: the ground area per tree (leaf area index), the root mass of full
-// nitrogen uptake, the frame mass (its nitrogen share) and the rapid-growth fruit age.
-inline constexpr Range kDivisor = Above(0);
-// Fruit-growth degree-days to veraison: the window of growing fruit runs from 75 degree-days to
-// veraison.
-inline constexpr Range kVeraison = AtLeast(75);
+// nitrogen uptake and the frame mass (its nitrogen share).
+inline constexpr Range kDivisor = AboveUpTo(0, kLargestAmount);
+// Fruit ages in degree-days: the end of rapid growth, whose float growth rate 0.035 / RapidFruGrow
+// leaves the float range for phases far shorter than a degree-day, and veraison, where the window
+// of growing fruit (from 75 degree-days) ends. As with the delays, no fruit ages past 1e9.
+inline constexpr Range kRapidGrowth = Between(1, 1e9);
+inline constexpr Range kVeraison = Between(75, 1e9);
 // Substage counts of the mites' delays: their age-class vectors hold 100 substages.
 inline constexpr Range kSubstages = Between(1, kMaxClasses);
 // The pruning that runs (1 or 2) and the GIS file naming scheme (1 or 2).
