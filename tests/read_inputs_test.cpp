@@ -225,6 +225,34 @@ TEST(CommandLine, StationNameFollowsEitherSeparator) {
   EXPECT_EQ(WxStationName("dir/"), "");
 }
 
+TEST(DiskFilesTest, DevicesAndFoldersAreRefusedWithTheReason) {
+  const std::string weather = std::string(OLIVE_SOURCE_DIR) + "/examples/weather/Cordoba.txt";
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  for (const std::string& setup : {std::string("/dev/zero"), folder}) {
+    MemoryLog log;
+    Inputs in;
+    DriverState drv;
+    Rng rng;
+    const std::vector<std::string> args = {setup, "1",    "1",  "2001", "3",
+                                           "31",  "2001", "30", weather};
+    ReadInputs(log, args, DiskFiles(), in, drv, rng);
+    EXPECT_FALSE(log.RunOk);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"Setup file \"" + setup +
+                                                   "\" cannot be read: not a regular file."}));
+  }
+  MemoryLog log;
+  Inputs in;
+  DriverState drv;
+  Rng rng;
+  const std::string example = std::string(OLIVE_SOURCE_DIR) + "/examples/olive.setup";
+  const std::vector<std::string> args = {example, "1",    "1",  "2001",     "3",
+                                         "31",    "2001", "30", "/dev/zero"};
+  ReadInputs(log, args, DiskFiles(), in, drv, rng);
+  EXPECT_EQ(
+      log.lines,
+      (std::vector<std::string>{"Weather file \"/dev/zero\" cannot be read: not a regular file."}));
+}
+
 TEST(DiskFilesTest, EmptyNamesAndDirectoriesNeverOpen) {
   DiskFiles disk;
   EXPECT_FALSE(disk.CanOpen(""));
@@ -311,17 +339,26 @@ TEST(SetupFile, SharpshooterStartDateAlsoSetsTheCurrentDate) {
   EXPECT_EQ(s.drv.mo, 5);
 }
 
-TEST(SetupFile, SwitchIsTrueOnlyForTInTheFirstColumn) {
+TEST(SetupFile, SwitchIsTOrFInTheFirstColumn) {
   const struct {
     std::string line;
     bool value;
-  } cases[] = {{"T", true}, {"t nitrogen", true}, {"True", true}, {"Y", false},   {" T", false},
-               {"", false}, {"F", false},         {"yes", false}, {"\tT", false}, {"1", false}};
+  } cases[] = {{"T", true}, {"t nitrogen", true}, {"True", true}, {"F", false}, {"f", false}};
   for (const auto& c : cases) {
     SetupRead s(WithLine(ExampleSetup(), 31, c.line));
     EXPECT_EQ(s.in.nitro, c.value) << '"' << c.line << '"';
     EXPECT_TRUE(s.log.RunOk) << '"' << c.line << '"';
-    EXPECT_EQ(s.in.maxspr, 3);  // the rest of the file stays in step
+  }
+  // Anything else is refused, and the rest of the file stays in step.
+  for (const std::string line : {"Y", " T", "", "yes", "\tT", "1"}) {
+    SetupRead s(WithLine(ExampleSetup(), 31, line));
+    EXPECT_FALSE(s.in.nitro);
+    EXPECT_FALSE(s.log.RunOk);
+    const std::string shown = line.empty() ? "" : line[0] == '\t' ? "?" : line.substr(0, 1);
+    ASSERT_EQ(s.log.lines.size(), 1u) << '"' << line << '"';
+    EXPECT_EQ(s.log.lines[0], "Setup file \"olive.setup\" line 31: nitro \"" + shown +
+                                  "\" is outside its range: T, t, F or f.");
+    EXPECT_EQ(s.in.maxspr, 3);
   }
 }
 
@@ -430,39 +467,37 @@ TEST(SetupFile, MissingAsteriskIsOutOfSequence) {
 
 TEST(SetupFile, ExtraSwitchLineShiftsUntilTheNextAsterisk) {
   // One switch line too many among the spray triggers: the reader is out of step at line 116
-  // and again at 118.
+  // and again at 118, reads the asterisks as switches, and stops at the switch of line 119 where
+  // line 120's number is needed.
   auto lines = SplitLines(ExampleSetup());
   lines.insert(lines.begin() + 112, "T extra switch");
   SetupRead s(JoinLines(lines));
   EXPECT_FALSE(s.log.RunOk);
-  ASSERT_GE(s.log.lines.size(), 2u);
-  EXPECT_EQ(s.log.lines[0], "Input out of sequence in setup file.  Expected to read asterisk.");
-  EXPECT_EQ(s.log.lines[1], "Input out of sequence in setup file.  Expected to read asterisk.");
+  const std::string kSequence = "Input out of sequence in setup file.  Expected to read asterisk.";
+  const std::string kAt = "Setup file \"olive.setup\" line ";
+  EXPECT_EQ(s.log.lines,
+            (std::vector<std::string>{
+                kSequence, kAt + "117: spdates \"*\" is outside its range: T, t, F or f.",
+                kSequence, kAt + "119: SprayRelBurst \"*\" is outside its range: T, t, F or f.",
+                kAt + "120: \"F\" is not a number."}));
 }
 
 TEST(SetupFile, SprayDefaultsAreRangeChecked) {
   const std::string kRange = "Input real or single variable out of range";
-  {
-    SetupRead s(WithLine(ExampleSetup(), 108, "1.5"));
+  const struct {
+    int line;
+    std::string text, message;
+  } cases[] = {
+      {108, "1.5", "line 108: SprayMaxMortDefault 1.5 is outside its range: 0 to 1."},
+      {109, "21", "line 109: SprayDurationDefault 21 is outside its range: 1 to 20."},
+      {109, "0", "line 109: SprayDurationDefault 0 is outside its range: 1 to 20."},
+  };
+  for (const auto& c : cases) {
+    SetupRead s(WithLine(ExampleSetup(), c.line, c.text));
     EXPECT_FALSE(s.log.RunOk);
-    ASSERT_EQ(s.log.lines.size(), 1u);
-    EXPECT_EQ(s.log.lines[0], kRange);
+    EXPECT_EQ(s.log.lines,
+              (std::vector<std::string>{kRange, "Setup file \"olive.setup\" " + c.message}));
     EXPECT_EQ(s.in.maxspr, 3);  // reading goes on
-  }
-  {
-    SetupRead s(WithLine(ExampleSetup(), 109, "21"));
-    EXPECT_FALSE(s.log.RunOk);
-    ASSERT_EQ(s.log.lines.size(), 1u);
-    EXPECT_EQ(s.log.lines[0], kRange);
-  }
-  {
-    SetupRead s(WithLine(ExampleSetup(), 109, "0"));
-    EXPECT_FALSE(s.log.RunOk);
-    ASSERT_EQ(s.log.lines.size(), 2u);
-    EXPECT_EQ(s.log.lines[0], kRange);
-    EXPECT_EQ(s.log.lines[1],
-              "Setup file \"olive.setup\" line 109: a default spray decay of 0 days gives sprays "
-              "no effect.");
   }
   {
     // A strength of 0 passes the range check but cannot act: a warning only.
@@ -482,12 +517,15 @@ TEST(SetupFile, SprayDefaultsAreRangeChecked) {
 
 TEST(SetupFile, MiteSubstageCountsMustFitTheirVectors) {
   const std::string kRange = "Input real or single variable out of range";
+  const char* names[] = {"kWiEgg", "MiteKimm", "kAdl"};
   for (int line : {47, 48, 49}) {
-    for (const char* bad : {"0", "101", "-3"}) {
+    for (const std::string bad : {"0", "101", "-3"}) {
       SetupRead s(WithLine(ExampleSetup(), line, bad));
       EXPECT_FALSE(s.log.RunOk) << line << ' ' << bad;
-      ASSERT_EQ(s.log.lines.size(), 1u);
-      EXPECT_EQ(s.log.lines[0], kRange);
+      EXPECT_EQ(s.log.lines, (std::vector<std::string>{
+                                 kRange, "Setup file \"olive.setup\" line " + std::to_string(line) +
+                                             ": " + names[line - 47] + " " + bad +
+                                             " is outside its range: 1 to 100."}));
     }
     for (const char* good : {"1", "100"}) {
       SetupRead s(WithLine(ExampleSetup(), line, good));
@@ -497,17 +535,106 @@ TEST(SetupFile, MiteSubstageCountsMustFitTheirVectors) {
 }
 
 TEST(SetupFile, GisOutputTargetMustBeOneOrTwo) {
-  for (const char* bad : {"0", "3"}) {
+  for (const std::string bad : {"0", "3"}) {
     SetupRead s(WithLine(ExampleSetup(), 35, bad));
     EXPECT_FALSE(s.log.RunOk);
     ASSERT_EQ(s.log.lines.size(), 1u);
-    EXPECT_EQ(s.log.lines[0], std::string("Setup file \"olive.setup\" line 35: GisOutputTarget "
-                                          "must be 1 or 2, found ") +
-                                  bad + ".");
+    EXPECT_EQ(s.log.lines[0], "Setup file \"olive.setup\" line 35: GisOutputTarget " + bad +
+                                  " is outside its range: 1 or 2.");
   }
   SetupRead two(WithLine(ExampleSetup(), 35, "2"));
   EXPECT_TRUE(two.log.RunOk);
   EXPECT_EQ(two.in.GisOutputTarget, 2);
+}
+
+TEST(SetupFile, ValuesOutsideTheModelsDomainAreAllReported) {
+  const struct {
+    int line;
+    std::string text, message;  // message: after "Setup file "olive.setup" line N: "
+  } cases[] = {
+      {1, "3e38", "wxcons[1] 3e+38 is outside its range: -100 to 100."},
+      {7, "0", "delfol 0 is outside its range: 1 to 1000000000."},
+      {9, "1000", "delShootWood 1000 is outside its range: at least delshootLive (1500)."},
+      {14, "0", "delfru 0 is outside its range: 1 to 1000000000."},
+      {15, "0", "m2PerPlant 0 is outside its range: above 0 and at most 1e+30."},
+      {18, "1e300", "roots 1e+300 is outside its range: 0 to 1e+30."},
+      {23, "50", "Veraison 50 is outside its range: 75 to 1000000000."},
+      {26, "0", "PruneNumber 0 is outside its range: 1 or 2."},
+      {30, "9", "HarvEfficiency 9 is outside its range: 0 to 1."},
+      {31, "Y", "nitro \"Y\" is outside its range: T, t, F or f."},
+      {53, "2.5", ""},  // below line 54's pre-oviposition period of 25
+      {56, "1", "beta 1 is outside its range: at least 0 and below 1."},
+      {62, "2 120", "PredinsPcnt 120 is outside its range: 0 to 100."},
+      {65, "31 4 2001", "dy 31 is outside its range: 1 to 30."},
+      {67, "100 -5 10", "GWNum[2] -5 is outside its range: 0 to 1e+30."},
+      {126, "6 15 2001 1.5 70000 100", "strength 1.5 is outside its range: 0 to 1."},
+  };
+  std::string text = WithLine(ExampleSetup(), 117, "T");
+  std::vector<std::string> want;
+  for (const auto& c : cases) {
+    text = WithLine(text, c.line, c.text);
+    if (c.line == 53) {
+      want.push_back(
+          "Setup file \"olive.setup\" line 54: delPreovMite 25 is outside its range: at "
+          "most delAdlMite (2.5).");
+    } else if (!c.message.empty()) {
+      want.push_back("Setup file \"olive.setup\" line " + std::to_string(c.line) + ": " +
+                     c.message);
+    }
+  }
+  want.push_back(
+      "Setup file \"olive.setup\" line 126: decay-days 70000 is outside its range: 0 to 65535.");
+  SetupRead s(text);
+  EXPECT_FALSE(s.log.RunOk);
+  EXPECT_EQ(s.log.lines, want);
+  EXPECT_EQ(s.in.numspr, 2);  // read to the end
+
+  // The bounds themselves lie in the ranges.
+  std::string edge = ExampleSetup();
+  for (const auto& [line, value] : std::vector<std::pair<int, std::string>>{{1, "-100"},
+                                                                            {7, "1"},
+                                                                            {9, "1500"},
+                                                                            {14, "1e9"},
+                                                                            {23, "75"},
+                                                                            {26, "2"},
+                                                                            {30, "1"},
+                                                                            {53, "25"},
+                                                                            {56, "0"},
+                                                                            {62, "0 100"},
+                                                                            {65, "29 2 2000"},
+                                                                            {120, "0"}}) {
+    edge = WithLine(edge, line, value);
+  }
+  SetupRead e(edge);
+  EXPECT_TRUE(e.log.RunOk);
+  EXPECT_TRUE(e.log.lines.empty()) << e.log.lines.front();
+}
+
+TEST(SetupFile, ByteOrderMarkAtTheStartIsSkipped) {
+  InputRun r("\xEF\xBB\xBF" + ExampleSetup());
+  r.ReadDefault();
+  EXPECT_TRUE(r.log.RunOk);
+  EXPECT_TRUE(r.log.lines.empty());
+  EXPECT_EQ(r.in.wxcons[1], 0.0f);
+  EXPECT_EQ(r.in.maxspr, 3);
+}
+
+TEST(CommandLine, WeatherFileNameWithATabOrLineEndIsRefused) {
+  for (const std::string name : {"wx/cor\tdoba.txt", "wx/cordoba.txt\r", "wx/cor\ndoba.txt"}) {
+    InputRun r;
+    r.files.files[name] = "weather";
+    r.Read(Args(8, name));
+    EXPECT_FALSE(r.log.RunOk);
+    std::string shown = name;
+    for (const auto& [c, text] : {std::pair{'\t', "\\t"}, {'\r', "\\r"}, {'\n', "\\n"}}) {
+      if (const size_t at = shown.find(c); at != std::string::npos) shown.replace(at, 1, text);
+    }
+    EXPECT_EQ(r.log.lines,
+              (std::vector<std::string>{"Weather file name \"" + shown +
+                                        "\" holds a TAB or a line end, which the TAB-separated GIS "
+                                        "and summary rows cannot hold."}));
+    EXPECT_EQ(r.in.RandSeed, 0);  // the setup file is not read
+  }
 }
 
 TEST(SetupFile, RandomSeedRepeatsOrComesFromTheClock) {

@@ -109,6 +109,7 @@ class Batch {
   void RunJournaled(Job& job);
   void Commit(Job& job, ErrorLog& log);
   void RunDirect(Job& job);
+  bool InputsAreGood(ErrorLog& log) const;
   void Account(const RunResult& result, const CommitResult& commit);
   void FinishDaily(const Job& job);
 
@@ -245,6 +246,23 @@ void Batch::RunJournaled(Job& job) {
   std::free(buffer);
 }
 
+// The setup file and the command line, read once before any station runs: a bad one would end
+// every station's run with the same messages. Only a refusal's messages reach the log; the
+// warnings of a good setup come with each station's run, as with olive.
+bool Batch::InputsAreGood(ErrorLog& log) const {
+  struct Kept final : ErrorSink {
+    std::vector<std::string> lines;
+    void Report(std::string_view message) override { lines.emplace_back(message); }
+  } kept;
+  Inputs in;
+  DriverState drv;
+  Rng rng;
+  ReadSetupInputs(kept, options_.params, DiskFiles(), in, drv, rng);
+  if (kept.RunOk) return true;
+  for (const std::string& line : kept.lines) log.Report(line);
+  return false;
+}
+
 void Batch::Account(const RunResult& result, const CommitResult& commit) {
   if (commit.writeFailed || result.code == kExitWriteFailed) writeFailed_ = true;
   if (commit.writeFailed || commit.refused || !result.completed) stationFailed_ = true;
@@ -323,6 +341,7 @@ int Batch::Run() {
                  log.Path().c_str());
     return kExitErrorLogFailed;
   }
+  if (!InputsAreGood(log)) return log.WriteFailed() ? kExitErrorLogFailed : kBatchStationFailed;
   if (options_.dailyDir) {
     std::error_code ec;
     fs::create_directories(*options_.dailyDir, ec);

@@ -32,7 +32,8 @@ namespace olive {
 // Exit codes of olive-batch (2 and 3 as olive's).
 inline constexpr int kBatchAllRan = 0;         // every station ran to its end date
 inline constexpr int kBatchStationFailed = 1;  // a station stopped early: an input error, bad
-                                               // weather or an arcsine out of its domain
+                                               // weather or an arcsine out of its domain; or the
+                                               // setup file or the dates are wrong (none ran)
 inline constexpr int kBatchUsage = 64;         // olive-batch's own command line is wrong
 
 struct BatchOptions {
@@ -46,7 +47,8 @@ struct BatchOptions {
 };
 
 // Reads olive-batch's arguments (after the program name); @LIST names are expanded. False with a
-// message in error when they are wrong.
+// message in error when they are wrong, a temperature increment outside the range of the setup's
+// temperature adjustment and a weather file name with a TAB or a line end included.
 bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, std::string& error);
 // The command line's description, for --help and errors.
 std::string BatchUsage();
@@ -65,8 +67,10 @@ struct ProgressTarget {
   bool enabled = false;
 };
 
-// Runs the batch in workdir (the setup and weather names are taken as given). Returns the exit
-// code: kBatchAllRan, kBatchStationFailed, kExitErrorLogFailed or kExitWriteFailed (the worst).
+// Runs the batch in workdir (the setup and weather names are taken as given). The setup file and
+// the dates are read once first, without a station: when they are wrong, their messages go to the
+// error log once and no station runs. Returns the exit code: kBatchAllRan, kBatchStationFailed,
+// kExitErrorLogFailed or kExitWriteFailed (the worst).
 int RunBatch(const BatchOptions& options, const std::filesystem::path& workdir = ".",
              ProgressTarget progress = {});
 

@@ -1,11 +1,13 @@
 // olive-batch's command line, its daily-file names and its progress line.
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string_view>
 
 #include "driver/batch.h"
+#include "driver/setup_ranges.h"
+#include "io/file_contents.h"
 
 namespace olive {
 namespace {
@@ -28,7 +30,8 @@ bool ParseJobs(std::string_view text, unsigned& jobs) {
   return true;
 }
 
-// "0,1,2.5": the increments in deg C.
+// "0,1,2.5": the increments in deg C. Each replaces the setup's temperature adjustment, and is
+// held to its range.
 bool ParseIncrements(std::string_view text, std::vector<float>& out) {
   out.clear();
   for (;;) {
@@ -38,27 +41,54 @@ bool ParseIncrements(std::string_view text, std::vector<float>& out) {
     float v = 0;
     const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), v);
     if (item.empty() || ec != std::errc() || end != item.data() + item.size()) return false;
+    if (!kTemperature.Contains(v)) return false;
     out.push_back(v);
     if (comma == std::string_view::npos) return true;
     text.remove_prefix(comma + 1);
   }
 }
 
-// The weather file names of a list file, one a line; blank lines are skipped.
+// A weather file name goes into the TAB-separated GIS and summary rows, one row a line.
+bool GoodWeatherName(const std::string& name, std::string& error) {
+  if (!HasControlSeparator(name)) return true;
+  std::string shown;
+  for (const char c : name) {
+    if (c == '\t') {
+      shown += "\\t";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else {
+      shown += c;
+    }
+  }
+  error = "the weather file name \"" + shown + "\" holds a TAB or a line end";
+  return false;
+}
+
+// The weather file names of a list file, one a line; blank lines are skipped, and so is a
+// byte-order mark at its start.
 bool ReadList(const std::string& name, std::vector<std::string>& out, std::string& error) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) {
-    error = "cannot read the station list \"" + name + "\"";
+  std::string text;
+  const FileReadStatus status = ReadWholeFile(name, text);
+  if (status != FileReadStatus::Ok) {
+    const std::string problem = FileReadProblem(status);
+    error =
+        "cannot read the station list \"" + name + "\"" + (problem.empty() ? "" : ": " + problem);
     return false;
   }
-  std::string line;
-  while (std::getline(in, line)) {
-    const std::string_view item = Trim(line);
-    if (!item.empty()) out.emplace_back(item);
-  }
-  if (in.bad()) {
-    error = "cannot read the station list \"" + name + "\"";
-    return false;
+  std::string_view rest = SkipByteOrderMark(std::string_view(text));
+  for (int line = 1; !rest.empty(); ++line) {
+    const std::size_t end = rest.find('\n');
+    const std::string item(Trim(rest.substr(0, end)));
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    if (item.empty()) continue;
+    if (!GoodWeatherName(item, error)) {
+      error = "station list \"" + name + "\" line " + std::to_string(line) + ": " + error;
+      return false;
+    }
+    out.push_back(item);
   }
   return true;
 }
@@ -125,7 +155,9 @@ bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, st
     } else if (is("--temp-increments")) {
       if (!value("--temp-increments", v)) return false;
       if (!ParseIncrements(v, options.TempIncrements)) {
-        error = "the temperature increments must be numbers separated by commas, not \"" + v + "\"";
+        error = "the temperature increments must be numbers from " +
+                NumberText(-kTempAdjustmentLimit) + " to " + NumberText(kTempAdjustmentLimit) +
+                " (deg C) separated by commas, not \"" + v + "\"";
         return false;
       }
     } else if (is("--daily")) {
@@ -152,6 +184,7 @@ bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, st
     if (name.size() > 1 && name[0] == '@') {
       if (!ReadList(name.substr(1), options.weatherFiles, error)) return false;
     } else {
+      if (!GoodWeatherName(name, error)) return false;
       options.weatherFiles.push_back(name);
     }
   }
@@ -169,13 +202,15 @@ std::string BatchUsage() {
          "Runs every weather station (a WEATHER_FILE \"@LIST\" names one file a line) as olive\n"
          "would, in parallel, leaving the shared files as one olive run per station in order.\n"
          "  -j N                   stations run at once (default: the hardware threads)\n"
-         "  --temp-increments T,.. run every station once per temperature increment (deg C),\n"
-         "                         which replaces the setup's temperature adjustment\n"
+         "  --temp-increments T,.. run every station once per temperature increment (deg C,\n"
+         "                         " +
+         kTemperature.Text() +
+         "), which replaces the setup's temperature adjustment\n"
          "  --daily DIR            write each station's daily file into DIR\n"
          "  --progress             show the progress bar also when stderr is not a terminal\n"
-         "Exit code: 0 every station ran; 1 a station stopped early (see errorlog); 2 the error\n"
-         "log could not be written; 3 an output file could not be written; 64 a wrong command "
-         "line.\n";
+         "Exit code: 0 every station ran; 1 a station stopped early, or the setup file or the\n"
+         "dates are wrong and none ran (see errorlog); 2 the error log could not be written; 3 an\n"
+         "output file could not be written; 64 a wrong command line.\n";
 }
 
 std::string BatchDailyFileName(const std::string& wxstation, std::optional<float> TempIncr) {
