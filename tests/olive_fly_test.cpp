@@ -256,6 +256,24 @@ TEST(OliveFlyAttacks, FruitMovedEqualsAttacksOnSoundFruit) {
   EXPECT_NEAR(w.fly.OliveFlydpc, 100.0 * atks / (w.plant.fruNum + atks), 1e-4);
 }
 
+// Regression: a remnant of fruit so small that demand / hosts overflows a float made the attacks
+// inf * 0 = NaN, which then spread through the fruit and the fly.
+TEST(OliveFlyAttacks, ARemnantOfFruitGivesFiniteAttacksBelowTheHosts) {
+  FlyWorld w;
+  w.SoundFruit(60, kfru, 40.0);
+  for (int32_t d = 0; d < 12; ++d) w.Step();  // adults with a demand
+  for (int32_t j = 1; j <= kfru; ++j) {
+    w.plant.FruNumArray[j] = 1e-42f;
+    w.plant.FruNumAttacked[j] = 0.0f;
+  }
+  OliveFlyAttacks(w.fly, w.plant, 24.0f);
+  ASSERT_GT(w.fly.Oflydemand, 1e-7f);
+  ASSERT_GT(w.fly.TotalFruitAvail, 0.0f);
+  EXPECT_TRUE(std::isfinite(w.fly.OliveFlyAtks));
+  EXPECT_GE(w.fly.OliveFlyAtks, 0.0f);
+  EXPECT_LE(w.fly.OliveFlyAtks, w.fly.TotalFruitAvail);
+}
+
 TEST(OliveFlyAttacks, DormancyExchangeConservesAdultsAndReadsOnlyThreeRingSlots) {
   FlyWorld w;  // no fruit: every call enters a ratio of 0
   for (int32_t i = 1; i <= 40; ++i) w.fly.OliveFlyDormantAdults[i] = 0.3f * i;

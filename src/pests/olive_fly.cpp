@@ -271,7 +271,14 @@ void OliveFlyAttacks(FlyState& fly, const PlantState& plant, float tmean) {
       // the host number H when demand is large.
       const float H = fly.TotalFruitAvail;
       const float D = fly.Oflydemand;
-      fly.OliveFlyAtks = H * (1.0f - Expo(-(D / H) * (1.0f - Expo(-a * H / D))));
+      float x = (D / H) * (1.0f - Expo(-a * H / D));
+      if (!std::isfinite(x)) {
+        // Hosts so few that D / H overflows a float (inf times 0): the same exponent in double,
+        // whose limit for a vanishing H is the search rate a.
+        const double dh = static_cast<double>(D) / H;
+        x = static_cast<float>(dh * -std::expm1(-a / dh));
+      }
+      fly.OliveFlyAtks = H * (1.0f - Expo(-x));
       fly.OliveFlySD = fly.OliveFlyAtks / D;
     }
   }
