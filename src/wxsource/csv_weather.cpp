@@ -99,7 +99,8 @@ class TableReader {
     if (errors_ < kMaxErrors && !csv_.Problem().empty()) Error(csv_.Problem() + ".", csv_.Line());
     for (StationRows& s : stations_) SortAndCheck(s);
     if (errors_ >= kMaxErrors) {
-      WxError(log_, Where(0) + ": more problems are not reported.");
+      WxError(log_,
+              Where(0) + ": reading stopped after " + std::to_string(kMaxErrors) + " problems.");
       return false;
     }
     if (errors_ > 0) return false;

@@ -634,8 +634,8 @@ bool NetcdfSource::Open(ErrorSink& log, const std::vector<std::string>& files,
   if (!NetcdfAvailable()) {
     return m.Fail(
         "olive-wx was built without NetCDF support (the netCDF-C library, Debian "
-        "package libnetcdf-dev, was not found when it was built): NetCDF files cannot "
-        "be read.");
+        "package libnetcdf-dev, was missing or switched off when it was built): NetCDF files "
+        "cannot be read.");
   }
   if (!m.OpenFiles(files)) return false;
   bool ok = true;
