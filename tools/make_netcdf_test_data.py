@@ -14,6 +14,7 @@ makes, under OUTDIR:
             kg m-2 s-1 on the first day.
   noleap/   the same grid and variables in a 365-day calendar ("noleap", "365_day").
   360day/   tasmax and tasmin in a 360_day calendar.
+  badunits/ tasmax in "degrees".
   stations/ one file of two stations along a station dimension (CF discrete sampling geometry,
             names in a variable with cf_role "timeseries_id"), E-OBS variable names (tx, tn, rr,
             qq, hu, fg), packed temperatures, 2000-02-25 to 2000-03-05.
@@ -30,14 +31,13 @@ try:
     import cftime
     import netCDF4
     import numpy as np
+    MISSING = None
 except ImportError as missing:
-    print(f"make_netcdf_test_data.py: needs the Python package {missing.name} "
-          "(Debian: apt-get install python3-netcdf4)", file=sys.stderr)
-    sys.exit(77)
+    MISSING = missing.name
 
 ROWS, COLS = 3, 4
 SEA = (2, 3)
-FILL = np.float32(1.0e20)
+FILL = 1.0e20  # as a 32-bit float
 
 
 def day_values(days):
@@ -79,8 +79,8 @@ VARIABLES = {
 }
 
 
-def grid_file(path, name, data, times, time_units, calendar, bounds=None):
-    """One variable on the rotated grid."""
+def grid_file(path, name, data, times, time_units, calendar, bounds=None, units=None):
+    """One variable on the rotated grid (in its usual units, or in units)."""
     with netCDF4.Dataset(path, "w", format="NETCDF4") as nc:
         nc.Conventions = "CF-1.7"
         nc.createDimension("time", None)
@@ -119,11 +119,11 @@ def grid_file(path, name, data, times, time_units, calendar, bounds=None):
         lon.standard_name = "longitude"
         lon.units = "degrees_east"
         lon[:] = (354.5 + 0.125 * c - 0.025 * r).astype(np.float32)
-        standard_name, cell_methods, units = VARIABLES[name]
+        standard_name, cell_methods, usual_units = VARIABLES[name]
         v = nc.createVariable(name, "f4", ("time", "rlat", "rlon"), fill_value=FILL)
         v.standard_name = standard_name
         v.cell_methods = cell_methods
-        v.units = units
+        v.units = units or usual_units
         v.grid_mapping = "rotated_pole"
         v.coordinates = "lat lon"
         v[:] = data
@@ -220,6 +220,10 @@ def main(argv):
     if len(argv) != 2 or argv[1] in ("-h", "--help"):
         print(__doc__.strip())
         return 0 if len(argv) == 2 else 2
+    if MISSING:
+        print(f"make_netcdf_test_data.py: needs the Python package {MISSING} "
+              "(Debian: apt-get install python3-netcdf4)", file=sys.stderr)
+        return 77
     out = argv[1]
     grid_set(os.path.join(out, "grid"), ["standard", "proleptic_gregorian", "gregorian"], 731)
     grid_set(os.path.join(out, "noleap"), ["noleap", "365_day"], 730)
@@ -229,6 +233,12 @@ def main(argv):
     for name in ("tasmax", "tasmin"):
         grid_file(os.path.join(folder, f"{name}_day_test.nc"), name, values[name],
                   np.arange(720, dtype=np.float64), "days since 2000-01-01", "360_day")
+    folder = os.path.join(out, "badunits")
+    os.makedirs(folder, exist_ok=True)
+    values = day_values(731)
+    grid_file(os.path.join(folder, "tasmax_day_test.nc"), "tasmax", values["tasmax"],
+              np.arange(731, dtype=np.float64), "days since 2000-01-01", "standard",
+              units="degrees")
     folder = os.path.join(out, "stations")
     os.makedirs(folder, exist_ok=True)
     stations_file(os.path.join(folder, "eobs_stations.nc"))

@@ -193,9 +193,13 @@ bool NetcdfSource::Impl::DecodeTime(std::size_t f, FileTime& t) {
     }
   }
   t.days.resize(values.size());
+  // Beyond this many days from the reference no date can be of the years 0 to 9999.
+  constexpr double kFarDays = 1e7;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    const CivilDate date = SourceDate(t.calendar, DayOfTime(*axis, values[i]));
-    if (!std::isfinite(values[i]) || !IsModelDate(date)) {
+    const bool near =
+        std::isfinite(values[i]) && std::fabs(values[i] * axis->daysPerUnit) < kFarDays;
+    const CivilDate date = near ? SourceDate(t.calendar, DayOfTime(*axis, values[i])) : CivilDate{};
+    if (!near || !IsModelDate(date)) {
       return Fail(where + ": time step " + std::to_string(i + 1) +
                   " is not a day of the years 0 to 9999.");
     }

@@ -111,13 +111,19 @@ TEST_F(NetcdfWeather, ANoleapCalendarGets29FebruaryAsTheMeanOfItsNeighbours) {
   EXPECT_EQ(RecordOf(s.Read("wx/tasmax_day_test_1_2.wx"), 2, 29, 2000)[3], "-99");
 }
 
-TEST_F(NetcdfWeather, A360DayCalendarIsRefusedAndNothingIsWritten) {
+TEST_F(NetcdfWeather, A360DayCalendarAndUnknownUnitsAreRefusedAndNothingIsWritten) {
   EXPECT_EQ(s.OliveWx("netcdf data/360day/tasmax_day_test.nc -o wx"), 1);
+  EXPECT_EQ(s.OliveWx("netcdf data/badunits/tasmax_day_test.nc data/grid/tasmin_day_test.nc "
+                      "-o wx"),
+            1);
   EXPECT_EQ(s.LogMessages(),
-            std::vector<std::string>{
+            (std::vector<std::string>{
                 "NetCDF file \"data/360day/tasmax_day_test.nc\", variable \"time\": the calendar "
                 "\"360_day\" has twelve months of 30 days, which have no day-by-day match in the "
-                "model's calendar; convert the data to a standard or noleap calendar first."});
+                "model's calendar; convert the data to a standard or noleap calendar first.",
+                "NetCDF file \"data/badunits/tasmax_day_test.nc\", variable \"tasmax\": the "
+                "units \"degrees\" are not known for the maximum temperature (degC, K, degF).",
+            }));
   EXPECT_FALSE(fs::exists(s / "wx"));
 }
 
