@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, in build-fuzz/) and runs each for SECONDS seconds
-# (default 30). Each target first replays the crashes fixed so far (fuzz/regressions/TARGET/),
-# then fuzzes from its seed corpus (fuzz/corpus/TARGET/, only read: new inputs go to
-# build-fuzz/fuzz-work/TARGET/). The first crash stops the script with a non-zero status and the
-# path of its reproducer.
+# (default 30; 0: only the replay). Each target first replays the inputs of the crashes fixed so
+# far (fuzz/regressions/TARGET/), then fuzzes from its seed corpus (fuzz/corpus/TARGET/, only
+# read: new inputs go to build-fuzz/fuzz-work/TARGET/). The first crash stops the script with a
+# non-zero status and the path of its reproducer.
 #
 #   tools/fuzz.sh [SECONDS] [TARGET...]      e.g. tools/fuzz.sh 300 fuzz_weather
 set -euo pipefail
@@ -47,13 +47,14 @@ for t in "${targets[@]}"; do
   regressions=(fuzz/regressions/"$t"/*)
   if [ -e "${regressions[0]}" ]; then
     echo "== $t: replaying ${#regressions[@]} fixed crash(es) from fuzz/regressions/$t/"
-    if ! "$bin" "${regressions[@]}" >"$build/$t-replay.log" 2>&1; then
+    if ! "$bin" -timeout=25 "${regressions[@]}" >"$build/$t-replay.log" 2>&1; then
       cat "$build/$t-replay.log" >&2
       echo "FAILED: $t crashes again on an input of fuzz/regressions/$t/ (log: $build/$t-replay.log)" >&2
       exit 1
     fi
   fi
 
+  [ "$seconds" -gt 0 ] || continue
   echo "== $t: fuzzing for ${seconds} s from fuzz/corpus/$t/"
   work="$build/fuzz-work/$t"
   artifacts="$build/fuzz-artifacts/$t"
@@ -74,4 +75,4 @@ for t in "${targets[@]}"; do
   grep -E '^stat::number_of_executed_units|^Done [0-9]+ runs' "$log" | tr '\n' ' '
   echo
 done
-echo "== fuzzing: no crash in ${#targets[@]} target(s)"
+echo "== fuzz targets: no crash in ${#targets[@]} target(s)"
