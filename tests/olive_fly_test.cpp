@@ -88,6 +88,20 @@ TEST(OliveFlySetup, LifeTablePreferencesAndFecundity) {
   EXPECT_NEAR(best, 17.0f, 0.1f);
 }
 
+// Rapid growth far longer than the fruit delay: no fruit class is old enough to be preferred.
+TEST(OliveFlySetup, PreferenceAgePastTheOldestFruitClass) {
+  NullSink log;
+  Inputs in;
+  in.OliveFlyInRun = true;
+  in.delfru = 1.0f;
+  in.RapidFruGrow = 1e8;
+  FlyState fly;
+  OliveFlySetup(log, fly, in);
+  EXPECT_EQ(fly.kPref1, kfru + 1);
+  EXPECT_EQ(fly.kPrefmid, kfru + 1);
+  for (int32_t j = 1; j <= kfru; ++j) EXPECT_EQ(fly.vOliveFlyPrefs[j], 0.0f) << j;
+}
+
 TEST(OliveFlySetup, HelpersMatchTheirParabolas) {
   EXPECT_EQ(PrefsHost(38, 38, 100), 0.0f);
   EXPECT_EQ(PrefsHost(100, 38, 100), 0.0f);

@@ -104,6 +104,14 @@ float TempSurvival(float tmin, float tmax, double scale) {
   return surv;
 }
 
+// The fruit class of a fruit age (degree-days): round(kfru * age / delfru). Every age past the
+// oldest class gives kfru + 1 (no fruit gets that old), so that the class is a whole number
+// whatever the ratio of the setup's ages to the fruit delay.
+int32_t FruitClassOfAge(float age, float delfru) {
+  const float c = std::nearbyint(static_cast<float>(kfru) * age / delfru);
+  return c < static_cast<float>(kfru + 1) ? static_cast<int32_t>(c) : kfru + 1;
+}
+
 }  // namespace
 
 namespace olivefly {
@@ -153,9 +161,8 @@ void OliveFlySetup(ErrorSink& log, FlyState& fly, const Inputs& in) {
   fly.AgeOliveFlyPref1 = static_cast<float>(in.RapidFruGrow + 350.0);
   fly.AgeOliveFlyPref2 = in.delfru;
   fly.Prefmid = (fly.AgeOliveFlyPref1 + fly.AgeOliveFlyPref2) / 2.0f;
-  const float perClass = static_cast<float>(kfru);
-  fly.kPref1 = static_cast<int32_t>(std::nearbyint(perClass * fly.AgeOliveFlyPref1 / in.delfru));
-  fly.kPrefmid = static_cast<int32_t>(std::nearbyint(perClass * fly.Prefmid / in.delfru));
+  fly.kPref1 = FruitClassOfAge(fly.AgeOliveFlyPref1, in.delfru);
+  fly.kPrefmid = FruitClassOfAge(fly.Prefmid, in.delfru);
   fly.OliveFlyNcells = fly.kPrefmid - fly.kPref1 + 1;
   Fill(fly.vOliveFlyPrefs, kfru, 0.0f);
   for (int32_t i = 1; i <= kfru; ++i) {

@@ -116,10 +116,12 @@ RowResult NextRow(ErrorSink& log, RowReader& r, WaterRec& row) {
   return RowResult::End;
 }
 
+// A number with 2 decimals, whole: the largest double takes 309 digits before the point.
 void AppendNumber(std::string& out, double v) {
-  char buffer[64];
+  char buffer[400];
   const int n = std::snprintf(buffer, sizeof buffer, "%.2f", v);
-  out.append(buffer, static_cast<std::size_t>(std::clamp(n, 0, 63)));
+  out.append(buffer,
+             static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
 }
 
 // One row as written: key, TAB, the three numbers with 2 decimals separated by TABs.
