@@ -150,6 +150,15 @@ TEST(SoilWaterTableRewrite, KeepsEveryRowInOrderWithTwoDecimalsAndTabs) {
   EXPECT_TRUE(log.messages.empty());
 }
 
+// Regression: a number of 1e60 or more was cut at 63 characters, so another station's row
+// came back with another value.
+TEST(SoilWaterTableRewrite, NumbersOfAnySizeReadBackWhole) {
+  RecordingSink log;
+  std::vector<WaterRec> rows = {Rec("huge.txt", 1e100, 1.7e308, 1e60)}, back;
+  ASSERT_TRUE(ParseSoilWaterTable(log, FormatSoilWaterTable(rows), back));
+  EXPECT_EQ(back, rows);
+}
+
 TEST(SoilWaterTableRewrite, TrailingRowsWithoutSoilWaterAreDroppedOnlyAtTheEnd) {
   std::vector<WaterRec> rows = {Rec("A", 0), Rec("B", 5), Rec("C", -1), Rec("D", 0)};
   AppendSoilWaterRow(rows, Rec("E", 7));
