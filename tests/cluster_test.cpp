@@ -211,6 +211,11 @@ TEST_F(Cluster, ShardsAndTheirMergeLeaveTheFilesOfSequentialRunsAndTheDailyFiles
   }
   EXPECT_EQ(batch_testing::SharedFileNames(dir),
             (std::set<std::string>{"errorlog", "lut/OliveSoilWater.txt"}));
+  // A shard run again with --resume keeps the journals it finds whole.
+  Batch(dir, "--daily days --resume --shard 2/3 --journal-dir journals", ">/dev/null 2>again.txt");
+  EXPECT_TRUE(ReadText(dir / "again.txt")
+                  .starts_with("olive-batch shard 2/3: 0 stations ran, 0 failed, 2 skipped; "))
+      << ReadText(dir / "again.txt");
   EXPECT_EQ(Batch(dir, "merge --daily days --journal-dir journals", "2>stderr.txt"),
             kBatchStationFailed);
   ExpectSameSharedFiles(seq(), dir);
@@ -306,13 +311,13 @@ TEST_F(Cluster, ABatchKilledAtARandomPointAndResumedFiveTimesLeavesTheFilesOfAnU
 
 TEST_F(Cluster, TheLedgerRecordsTheBatchAndRefusesAnotherBatchOrAPlainRestart) {
   if (!CanInjectKills(seq())) GTEST_SKIP() << "strace cannot stop processes here";
-  // An unfinished batch: stopped at the flush of its second station's "done" record.
+  // An unfinished batch: stopped as it writes the third station's "begin" record.
   fs::path dir;
-  for (int n = 1; n < 20; ++n) {
+  for (int n = 1; n < 80; ++n) {
     dir = Folder("ledger" + std::to_string(n));
     RunIn(dir,
-          "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o /dev/null -e trace=fdatasync "
-          "-e inject=fdatasync:signal=KILL:when=" +
+          "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o /dev/null -e trace=write "
+          "-e inject=write:signal=KILL:when=" +
               std::to_string(n) + " '" + kOliveBatch + "' -j 1 " + kParams + " " + kList +
               " >/dev/null 2>&1");
     if (ReadText(dir / "olive-batch.ledger")

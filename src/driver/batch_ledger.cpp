@@ -418,7 +418,8 @@ bool Ledger::Done(std::size_t position, int exitCode, const std::optional<uint32
   if (exitCodes_.size() <= position) exitCodes_.resize(position + 1, 0);
   exitCodes_[position] = exitCode;
   committed_ = position + 1;
-  return Append(line, true, reason);
+  // Flushed to disk with the next station's "begin", which commits it as well.
+  return Append(line, false, reason);
 }
 
 bool Ledger::Complete(const std::string& summary, int exitCode, std::string& reason) {

@@ -22,7 +22,8 @@
 // "begin" is written and flushed to disk before a station's commit changes any shared file: its
 // list position, the length of every shared file the commit may write (-1: absent) and, when the
 // commit may replace the soil-water table, the table's size and checksum, whose bytes are kept in
-// "olive-batch.ledger.table". "done" follows the commit. A station is committed when it has a
+// "olive-batch.ledger.table". "done" follows the commit (flushed to disk with the next "begin" or
+// "complete"; one lost with a node leaves that station's exit code unknown, taken as 0). A station is committed when it has a
 // "done" line or a later station has a "begin" line (commits go in list order). A resume cuts
 // every file of the station being committed back to its recorded length (removing the ones that
 // were absent), puts the table back when it changed, and commits from that station on; only bytes
