@@ -23,11 +23,11 @@
 // list position, the length of every shared file the commit may write (-1: absent) and, when the
 // commit may replace the soil-water table, the table's size and checksum, whose bytes are kept in
 // "olive-batch.ledger.table". "done" follows the commit (flushed to disk with the next "begin" or
-// "complete"; one lost with a node leaves that station's exit code unknown, taken as 0). A station is committed when it has a
-// "done" line or a later station has a "begin" line (commits go in list order). A resume cuts
-// every file of the station being committed back to its recorded length (removing the ones that
-// were absent), puts the table back when it changed, and commits from that station on; only bytes
-// written after its "begin" are removed.
+// "complete"; one lost with a node leaves that station's exit code unknown, taken as 0). A station
+// is committed when it has a "done" line or a later station has a "begin" line (commits go in list
+// order). A resume cuts every file of the station being committed back to its recorded length
+// (removing the ones that were absent), puts the table back when it changed, and commits from that
+// station on; only bytes written after its "begin" are removed.
 //
 // A complete ledger stays as it is: a later batch in the folder renames it to
 // "olive-batch.<started>.ledger" (the record of that batch) and starts its own; --resume with a
