@@ -85,6 +85,14 @@ enum RankTag : int {
   kTagFinal = 6,    // the batch's exit code
 };
 
+// What the main thread of a rank other than 0 keeps track of.
+struct RankWork {
+  std::size_t slots = 1;      // its threads
+  std::size_t requested = 0;  // stations asked for and not yet answered
+  bool stop = false;          // rank 0 has no more stations
+  int code = -1;              // the batch's exit code, once rank 0 sends it
+};
+
 class Batch {
  public:
   Batch(const BatchOptions& options, fs::path workdir, ProgressTarget progress, RankLink* ranks);
@@ -122,6 +130,8 @@ class Batch {
   void PumpRanks();
   bool HandOut(int rank);
   void FinishRanks(int code);
+  bool AskAndSend(RankWork& w);
+  void TakeAnswers(RankWork& w);
   int RunRankWorker();
 
   // batch_shards.cpp: a job array's shards and their merge.

@@ -172,7 +172,35 @@ bool Ledger::Append(const std::string& line, bool sync, std::string& reason) {
   return true;
 }
 
-// Reads the records of the ledger open in fd_; false with the message when it is not a ledger.
+// One record of an existing ledger.
+void Ledger::TakeRecord(std::string_view line, std::string& id, std::string& command) {
+  const std::vector<std::string_view> f = Fields(line);
+  std::size_t pos = 0;
+  std::string_view code;
+  int exit = 0;
+  if (f[0] == "id" && f.size() > 1) id = f[1];
+  if (f[0] == "command" && f.size() > 1) command = f[1];
+  if (f[0] == "started" && f.size() > 1) started_ = f[1];
+  if (f[0] == "begin" && f.size() > 1 && Number(f[1], pos)) {
+    committed_ = std::max(committed_, pos);
+    lastBegin_ = line;
+  }
+  if (f[0] == "done" && f.size() > 2 && Number(f[1], pos) && Valued(f[2], "exit", code) &&
+      Number(code, exit)) {
+    committed_ = std::max(committed_, pos + 1);
+    if (exitCodes_.size() <= pos) exitCodes_.resize(pos + 1, 0);
+    exitCodes_[pos] = exit;
+  }
+  if (f[0] == "complete") {
+    complete_ = true;
+    for (std::string_view field : f) {
+      if (Valued(field, "exit", code)) Number(code, completeExit_);
+    }
+  }
+}
+
+// Reads the records of the ledger open in fd_; false with the message when it is not a ledger,
+// or an unfinished one of another batch.
 bool Ledger::ReadExisting(const BatchIdentity& identity, std::string& message) {
   std::string text;
   const fs::path path = workdir_ / kLedgerName;
@@ -192,55 +220,28 @@ bool Ledger::ReadExisting(const BatchIdentity& identity, std::string& message) {
     return false;
   }
   std::string id, command;
-  std::string_view rest = text;
-  while (!rest.empty()) {
+  for (std::string_view rest = text; !rest.empty();) {
     const std::size_t eol = rest.find('\n');
-    const std::string_view line = rest.substr(0, eol);
+    TakeRecord(rest.substr(0, eol), id, command);
     rest.remove_prefix(eol + 1);
-    const std::vector<std::string_view> f = Fields(line);
-    std::size_t pos = 0;
-    if (f[0] == "id" && f.size() > 1) id = f[1];
-    if (f[0] == "command" && f.size() > 1) command = f[1];
-    if (f[0] == "started" && f.size() > 1) started_ = f[1];
-    if (f[0] == "begin" && f.size() > 1 && Number(f[1], pos)) {
-      committed_ = std::max(committed_, pos);
-      lastBegin_ = line;
-    }
-    std::string_view code;
-    int exit = 0;
-    if (f[0] == "done" && f.size() > 2 && Number(f[1], pos) && Valued(f[2], "exit", code) &&
-        Number(code, exit)) {
-      committed_ = std::max(committed_, pos + 1);
-      if (exitCodes_.size() <= pos) exitCodes_.resize(pos + 1, 0);
-      exitCodes_[pos] = exit;
-    }
-    if (f[0] == "complete") {
-      complete_ = true;
-      for (std::string_view field : f) {
-        if (Valued(field, "exit", code)) Number(code, completeExit_);
-      }
-    }
   }
   exitCodes_.resize(committed_, 0);
   sameBatch_ = id == ChecksumText(identity.Id());
-  if (!sameBatch_ && !complete_) {
-    std::string differs;
-    if (command != identity.command) {
-      differs = "its command line is \"" + command + "\", not \"" + identity.command + "\"";
-    } else {
-      differs = "its setup file or its station list differs (setup " + identity.setupFile +
+  if (sameBatch_ || complete_) return true;
+  const std::string differs =
+      command != identity.command
+          ? "its command line is \"" + command + "\", not \"" + identity.command + "\""
+          : "its setup file or its station list differs (setup " + identity.setupFile +
                 ", checksum now " + ChecksumText(identity.setupChecksum) + ")";
-    }
-    message = "the ledger " + path.string() + " belongs to another batch: " + differs +
-              "; resume that batch with its own command line, or remove " + kLedgerName +
-              " to start anew";
-    return false;
-  }
-  return true;
+  message = "the ledger " + path.string() + " belongs to another batch: " + differs +
+            "; resume that batch with its own command line, or remove " + kLedgerName +
+            " to start anew";
+  return false;
 }
 
 bool Ledger::StartFresh(const BatchIdentity& identity, const std::string& seeds,
                         std::string& message) {
+  fresh_ = true;
   committed_ = 0;
   exitCodes_.clear();
   lastBegin_.clear();
@@ -428,6 +429,14 @@ bool Ledger::Complete(const std::string& summary, int exitCode, std::string& rea
   return Append(
       "complete\t" + LocalDateTimeText() + "\t" + summary + "\texit=" + std::to_string(exitCode),
       true, reason);
+}
+
+void Ledger::DiscardFresh() {
+  if (!fresh_ || fd_ < 0 || committed_ != 0) return;
+  std::error_code ec;
+  fs::remove(workdir_ / kLedgerName, ec);
+  ::close(fd_);
+  fd_ = -1;
 }
 
 }  // namespace olive

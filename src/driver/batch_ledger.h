@@ -108,11 +108,15 @@ class Ledger {
   bool Done(std::size_t position, int exitCode, const std::optional<uint32_t>& seed,
             const std::string& station, std::string& reason);
   bool Complete(const std::string& summary, int exitCode, std::string& reason);
+  // Removes a ledger that Open made afresh and nothing was committed under: the batch was refused
+  // before its first commit.
+  void DiscardFresh();
 
  private:
   bool Append(const std::string& line, bool sync, std::string& reason);
   bool OpenFile(std::string& message);
   bool ReadExisting(const BatchIdentity& identity, std::string& message);
+  void TakeRecord(std::string_view line, std::string& id, std::string& command);
   bool StartFresh(const BatchIdentity& identity, const std::string& seeds, std::string& message);
   bool RestoreTable(std::string_view recorded, std::string& message);
 
@@ -124,6 +128,7 @@ class Ledger {
   bool complete_ = false;
   bool sameBatch_ = false;
   bool busy_ = false;
+  bool fresh_ = false;
   std::size_t repaired_ = 0;
   std::string started_;
   std::string lastBegin_;  // the fields of the begin line of the first uncommitted station

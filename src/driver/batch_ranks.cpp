@@ -151,52 +151,63 @@ int Batch::RunRoot() {
   return code;
 }
 
+// Asks rank 0 for a station for each free thread and sends it the finished ones; false once the
+// rank has nothing more to ask, run or send.
+bool Batch::AskAndSend(RankWork& w) {
+  std::vector<std::size_t> send;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (std::size_t busy = active_ + handed_.size() + w.requested; !w.stop && busy < w.slots;
+         ++busy, ++w.requested) {
+      ranks_->Send(0, kTagRequest, std::string());
+    }
+    send.assign(finished_.begin(), finished_.end());
+    finished_.clear();
+    if (w.stop && w.requested == 0 && handed_.empty() && active_ == 0 && send.empty()) {
+      return false;
+    }
+  }
+  for (const std::size_t k : send) {
+    const JournalRecord record{batchId_, k, std::move(*jobs_[k].outcome)};
+    jobs_[k].outcome.reset();
+    ranks_->Send(0, kTagResult, EncodeJournalRecord(record));
+  }
+  return true;
+}
+
+// Takes rank 0's answers: stations for the threads, "stop", or the batch's exit code.
+void Batch::TakeAnswers(RankWork& w) {
+  int from = 0, tag = 0;
+  std::string bytes;
+  while (ranks_->Receive(from, tag, bytes)) {
+    std::size_t k = 0;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (tag == kTagJob && PositionOf(bytes, k) && k < jobs_.size()) {
+      handed_.push_back(k);
+      --w.requested;
+      workCv_.notify_one();
+    } else if (tag == kTagStop) {
+      w.stop = true;
+      --w.requested;
+    } else if (tag == kTagFinal) {
+      w.code = std::atoi(bytes.c_str());
+    }
+  }
+}
+
 int Batch::RunRankWorker() {
   toStart_ = jobs_.size();
-  const unsigned slots = ThreadCount();
+  RankWork w;
+  w.slots = ThreadCount();
   std::string verdict;
-  if (!RanksAgree(slots, verdict)) return std::stoi(verdict);
+  if (!RanksAgree(static_cast<unsigned>(w.slots), verdict)) return std::stoi(verdict);
   verdict = ranks_->Broadcast(std::string());  // rank 0's preparation
   if (verdict != "-1") return std::stoi(verdict);
 
-  StartThreads(slots);
-  std::size_t requested = 0;
-  bool stop = false;
-  int code = -1;
-  for (;;) {
-    std::vector<std::size_t> send;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      const std::size_t busy = active_ + handed_.size() + requested;
-      for (std::size_t i = busy; !stop && i < slots; ++i, ++requested) {
-        ranks_->Send(0, kTagRequest, std::string());
-      }
-      send.assign(finished_.begin(), finished_.end());
-      finished_.clear();
-      if (stop && requested == 0 && handed_.empty() && active_ == 0 && send.empty()) break;
-    }
-    for (const std::size_t k : send) {
-      JournalRecord record{batchId_, k, std::move(*jobs_[k].outcome)};
-      jobs_[k].outcome.reset();
-      ranks_->Send(0, kTagResult, EncodeJournalRecord(record));
-    }
-    int from = 0, tag = 0;
-    std::string bytes;
-    while (ranks_->Receive(from, tag, bytes)) {
-      std::size_t k = 0;
-      const std::lock_guard<std::mutex> lock(mutex_);
-      if (tag == kTagJob && PositionOf(bytes, k) && k < jobs_.size()) {
-        handed_.push_back(k);
-        --requested;
-        workCv_.notify_one();
-      } else if (tag == kTagStop) {
-        stop = true;
-        --requested;
-      } else if (tag == kTagFinal) {
-        code = std::atoi(bytes.c_str());  // rank 0 ended early
-      }
-    }
-    if (code >= 0) break;
+  StartThreads(static_cast<unsigned>(w.slots));
+  while (AskAndSend(w)) {
+    TakeAnswers(w);
+    if (w.code >= 0) break;  // rank 0 ended early
     std::unique_lock<std::mutex> lock(mutex_);
     doneCv_.wait_for(lock, kPoll, [&] { return !finished_.empty(); });
   }
@@ -206,16 +217,11 @@ int Batch::RunRankWorker() {
   }
   JoinThreads();
   ranks_->Send(0, kTagBye, std::string());
-  while (code < 0) {
-    int from = 0, tag = 0;
-    std::string bytes;
-    if (ranks_->Receive(from, tag, bytes) && tag == kTagFinal) {
-      code = std::atoi(bytes.c_str());
-    } else {
-      std::this_thread::sleep_for(kPoll);
-    }
+  while (w.code < 0) {
+    TakeAnswers(w);
+    std::this_thread::sleep_for(kPoll);
   }
-  return code;
+  return w.code;
 }
 
 }  // namespace batch_engine

@@ -200,7 +200,8 @@ bool Batch::CheckJournals() {
     return false;
   }
   journalFiles_.assign(jobs_.size(), std::string());
-  for (std::size_t k = 0; k < jobs_.size(); ++k) {
+  // Those committed before a resume are done with (their daily files moved away).
+  for (std::size_t k = firstRun_; k < jobs_.size(); ++k) {
     const auto found = byPosition.find(k);
     if (found == byPosition.end()) {
       missing.push_back(std::to_string(k + 1) + " (" + jobs_[k].wxfile + ")");
@@ -253,9 +254,13 @@ void Batch::LoadJournal(std::size_t k) {
 
 int Batch::RunMerge() {
   ErrorLog log((workdir_ / "errorlog").string(), stderr);
-  if (!CheckJournals()) return kBatchStationFailed;
   const int refused = Prepare(log);
   if (refused >= 0) return refused;
+  if (!CheckJournals()) {
+    // Nothing was committed: a ledger this merge began goes with it.
+    ledger_.DiscardFresh();
+    return kBatchStationFailed;
+  }
   int code = Commits(log);
   if (!stopped_) {
     std::string reason;
