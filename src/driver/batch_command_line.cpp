@@ -1,4 +1,4 @@
-// olive-batch's command line, its daily-file names and its progress line.
+// olive-batch's command line, its daily-file names, its progress bar and its summary line.
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "driver/batch.h"
+#include "driver/batch_engine.h"
 #include "driver/setup_ranges.h"
 #include "io/file_contents.h"
 
@@ -336,4 +337,44 @@ bool AsksForMpi(std::span<const std::string> args) {
   return false;
 }
 
+namespace batch_engine {
+
+Progress::Progress(ProgressTarget target, std::size_t total, std::size_t scenarios)
+    : target_(target), total_(total), scenarios_(scenarios), start_(Clock::now()) {}
+
+void Progress::Show(std::size_t done, bool force) {
+  if (!target_.enabled) return;
+  const Clock::time_point now = Clock::now();
+  if (!force && drawn_ && now - lastDraw_ < std::chrono::milliseconds(100)) return;
+  const double elapsed = std::chrono::duration<double>(now - start_).count();
+  std::string text(1, '\r');
+  text.append(ProgressLine(done, total_, elapsed, scenarios_));
+  const std::size_t length = text.size() - 1;
+  if (length < length_) text.append(length_ - length, ' ');
+  length_ = length;
+  std::fwrite(text.data(), 1, text.size(), target_.out);
+  std::fflush(target_.out);
+  drawn_ = true;
+  lastDraw_ = now;
+}
+
+void Progress::Clear() {
+  if (!target_.enabled || !drawn_) return;
+  std::string text(length_ + 2, ' ');
+  text.front() = '\r';
+  text.back() = '\r';
+  std::fwrite(text.data(), 1, text.size(), target_.out);
+  std::fflush(target_.out);
+  drawn_ = false;
+  length_ = 0;
+}
+
+void Progress::Finish(std::size_t done) {
+  if (!target_.enabled) return;
+  Show(done, true);
+  std::fputc('\n', target_.out);
+  std::fflush(target_.out);
+}
+
+}  // namespace batch_engine
 }  // namespace olive
