@@ -161,9 +161,9 @@ pid_t RankProcess(pid_t launcher, int rank) {
 
 TEST_F(Cluster, AKilledRankEndsTheJobWithAnErrorAndResumeCompletesTheFiles) {
   SkipWithoutMpi();
-  // Long enough to be killed in the middle: the list ten times over.
+  // Long enough to be killed in the middle: the list forty times over.
   std::vector<std::string> many;
-  for (int i = 0; i < 10; ++i) many.insert(many.end(), kStations.begin(), kStations.end());
+  for (int i = 0; i < 40; ++i) many.insert(many.end(), kStations.begin(), kStations.end());
   std::string list;
   for (const std::string& s : many) list += s + "\n";
   fs::path want = Folder("want");
