@@ -97,8 +97,7 @@ int Batch::CommitOutcome(Job& job, ErrorLog& log, std::size_t k) {
     // every station before it is committed (nothing of the journal was applied).
     std::string reason;
     if (!ledger_.Begin(k, FilesOf(o.journal), true, reason)) {
-      std::fprintf(stderr, "olive-batch: %s\n", reason.c_str());
-      stopped_ = true;
+      Stop(reason);
       return kExitWriteFailed;
     }
     code = RunDirect(job);
@@ -124,23 +123,28 @@ bool Batch::Commit(std::size_t k, ErrorLog& log) {
   std::string reason;
   int code = kExitOk;
   if (!ledger_.Begin(k, FilesOf(o.journal), o.journal.recordsStation, reason)) {
-    stopped_ = true;
+    Stop(reason);
   } else {
     code = CommitOutcome(job, log, k);
   }
   const RunResult& result = job.outcome->result;
   const std::optional<uint32_t> seed =
       result.seeded ? std::optional<uint32_t>(result.seed) : std::nullopt;
-  if (!stopped_ && !ledger_.Done(k, code, seed, Describe(k), reason)) stopped_ = true;
+  if (!stopped_ && !ledger_.Done(k, code, seed, Describe(k), reason)) Stop(reason);
   if (stopped_) {
-    progress_.Clear();
-    std::fprintf(stderr, "olive-batch: %s; the batch stops (complete it with --resume)\n",
-                 reason.c_str());
     writeFailed_ = true;
     return false;
   }
   Count(code);
   return true;
+}
+
+void Batch::Stop(const std::string& reason) {
+  progress_.Clear();
+  std::fprintf(stderr, "olive-batch: %s; the batch stops (complete it with --resume)\n",
+               reason.c_str());
+  const std::lock_guard<std::mutex> lock(mutex_);
+  stopped_ = true;
 }
 
 void Batch::WaitForTurn(std::size_t k) {

@@ -117,6 +117,8 @@ class Batch {
   int RunDirect(Job& job);
   void FinishDaily(const Job& job);
   void Count(int code);
+  // A commit could not be recorded in the ledger (reason): nothing more is started or committed.
+  void Stop(const std::string& reason);
   int ExitCode(ErrorLog& log);
   void Summarize(std::string_view who) const;
   std::string SummaryFields() const;

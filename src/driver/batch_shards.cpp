@@ -238,12 +238,7 @@ void Batch::LoadJournal(std::size_t k) {
   auto record = std::make_unique<JournalRecord>();
   std::string problem;
   if (!ReadJournalFile(journalFiles_[k], k, *record, problem)) {
-    progress_.Clear();
-    std::fprintf(stderr,
-                 "olive-batch merge: the journal %s changed since it was checked; the merge "
-                 "stops before it (complete it with --resume)\n",
-                 problem.c_str());
-    stopped_ = true;
+    Stop("the journal " + problem + " changed since it was checked");
     stationFailed_ = true;
     return;
   }
