@@ -31,6 +31,7 @@ using batch_testing::WriteStation;
 using batch_testing::WriteText;
 
 const std::string kMpiexec = OLIVE_MPIEXEC;
+const char* const kNoMpi = "olive-batch was built without MPI (Debian: libopenmpi-dev openmpi-bin)";
 const std::string kParams = "test.setup 1 1 2001 3 31 2001 30";
 // A new station, a known one, the new one again, one with bad weather (it starts late), another
 // new one and the first once more.
@@ -88,9 +89,6 @@ class Cluster : public ::testing::Test {
            "'" +
            kMpiexec + "' --oversubscribe -n " + std::to_string(ranks) + " ";
   }
-  void SkipWithoutMpi() {
-    if (kMpiexec.empty()) GTEST_SKIP() << "olive-batch was built without MPI (libopenmpi-dev)";
-  }
 
   fs::path root_;
 };
@@ -108,7 +106,7 @@ void ExpectWholeRows(const fs::path& dir) {
 }
 
 TEST_F(Cluster, OneTwoAndThreeMpiRanksLeaveTheFilesOfSequentialRuns) {
-  SkipWithoutMpi();
+  if (kMpiexec.empty()) GTEST_SKIP() << kNoMpi;
   for (int n = 1; n <= 3; ++n) {
     const fs::path dir = Folder("mpi" + std::to_string(n));
     EXPECT_EQ(RunIn(dir, Mpirun(n) + "'" + kOliveBatch + "' --mpi -j 1 " + kParams + " " + kList +
@@ -123,7 +121,7 @@ TEST_F(Cluster, OneTwoAndThreeMpiRanksLeaveTheFilesOfSequentialRuns) {
 }
 
 TEST_F(Cluster, RanksThatSeeAnotherBatchStopAtOnceAndRunNothing) {
-  SkipWithoutMpi();
+  if (kMpiexec.empty()) GTEST_SKIP() << kNoMpi;
   const fs::path dir = Folder("mpi");
   WriteText(dir / "other.setup", ReadText(dir / "test.setup") + "\n");
   const std::string batch = "'" + kOliveBatch + "' --mpi ";
@@ -160,7 +158,7 @@ pid_t RankProcess(pid_t launcher, int rank) {
 }
 
 TEST_F(Cluster, AKilledRankEndsTheJobWithAnErrorAndResumeCompletesTheFiles) {
-  SkipWithoutMpi();
+  if (kMpiexec.empty()) GTEST_SKIP() << kNoMpi;
   // Long enough to be killed in the middle: the list forty times over.
   std::vector<std::string> many;
   for (int i = 0; i < 40; ++i) many.insert(many.end(), kStations.begin(), kStations.end());
