@@ -195,9 +195,16 @@ TEST(BatchVsSequential, NewRepeatedKnownDroppedAndBadStationsGiveTheSameFiles) {
 
   ExpectSameSharedFiles(f.seq(), f.bat());
   // The console tables in the list's order; off a terminal, the standard error stream has the
-  // error log's lines and no progress bar.
+  // error log's lines, no progress bar, and the summary line.
   EXPECT_EQ(ReadText(f.bat() / "stdout.txt"), ReadText(f.seq() / "stdout.txt"));
-  EXPECT_EQ(ReadText(f.bat() / "stderr.txt"), ReadText(f.bat() / "errorlog"));
+  const std::string stderrText = ReadText(f.bat() / "stderr.txt");
+  const std::string log = ReadText(f.bat() / "errorlog");
+  EXPECT_EQ(stderrText.substr(0, log.size()), log);
+  EXPECT_TRUE(
+      stderrText.substr(log.size())
+          .starts_with("olive-batch: 9 stations ran, 1 failed, 0 skipped; 2.2 station-years "
+                       "in "))
+      << stderrText;
   // The daily rows of a batch go to files only when asked.
   EXPECT_TRUE(fs::exists(f.seq() / "OliveDaily.txt"));
   EXPECT_FALSE(fs::exists(f.bat() / "OliveDaily.txt"));
@@ -303,10 +310,16 @@ TEST(BatchProgress, ABarOnTheErrorStreamOnlyWhenAskedOffATerminal) {
   PrepareStations(f.bat());
   const std::string run = "'" + kOliveBatch + "' -j 2 test.setup 1 1 2001 3 31 2001 30 ";
   ASSERT_EQ(RunIn(f.bat(), run + "wx/A.txt wx/B.txt 2>quiet.txt"), kBatchAllRan);
-  EXPECT_EQ(ReadText(f.bat() / "quiet.txt"), "");
+  // Off a terminal, only the summary line.
+  const std::string quiet = ReadText(f.bat() / "quiet.txt");
+  EXPECT_TRUE(quiet.starts_with("olive-batch: 2 stations ran, 0 failed, 0 skipped; ")) << quiet;
+  EXPECT_EQ(quiet.find('\n'), quiet.size() - 1);
   ASSERT_EQ(RunIn(f.bat(), run + "--progress wx/A.txt wx/B.txt wx/Known.txt 2>bar.txt >/dev/null"),
             kBatchAllRan);
-  const std::string bar = ReadText(f.bat() / "bar.txt");
+  std::string bar = ReadText(f.bat() / "bar.txt");
+  const std::size_t summary = bar.rfind("olive-batch: 3 stations ran, 0 failed, 0 skipped; ");
+  ASSERT_NE(summary, std::string::npos) << bar;
+  bar.erase(summary);
   EXPECT_TRUE(bar.starts_with("\rolive-batch [........................] 0/3 stations, ")) << bar;
   EXPECT_NE(bar.find("\rolive-batch [########################] 3/3 stations, "), std::string::npos)
       << bar;

@@ -3,14 +3,20 @@
 # years each (2001-2010), with every submodel and spray on (the example setup with all switches
 # set, as the whole-run benchmark in bench/full_run_bench.cpp has them), GIS rows and the summary
 # table, no daily files. A first batch records the stations in the soil-water table, so each timed
-# batch makes one pass per station; the GIS files and the summary table are removed before each
-# timed batch. The -j 1 and -j 2 batches alternate, and the best of ROUNDS rounds counts.
+# batch makes one pass per station; the GIS files, the summary table and the ledger are removed
+# before each timed batch. The -j 1 and -j 2 batches alternate, and the best of ROUNDS rounds
+# counts.
+#
+# When olive-batch was built with MPI, also 1, 2 and 3 MPI ranks of one thread each (mpiexec
+# --oversubscribe): the batch's own time, from its summary line (MPI's start and end, about 0.3 s
+# here, left out), and that of the whole mpiexec; and the cost of rank 0's commits: the journals
+# of the batch made by one shard, then timed as they are merged (read, checked, committed and
+# recorded in the ledger, as rank 0 does for every station).
 #
 #   tools/bench-batch.sh                 uses build/olive-batch, 3 rounds
 #   OLIVE_BATCH=/path/to/olive-batch ROUNDS=5 tools/bench-batch.sh
 #
-# Prints the seconds of each batch, simulated station-years per second and the speed-up of two
-# cores over one.
+# Prints the seconds of each batch, simulated station-years per second and the speed-ups.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -44,24 +50,60 @@ if [[ -s errorlog ]]; then
   exit 1
 fi
 
-best1="" best2=""
-run() {  # run JOBS: seconds of one batch
-  rm -f OUT*.txt GisFilesList.txt OliveSummaries.txt
+years=$((stations * 10))
+mpi=""
+if command -v mpiexec >/dev/null && ldd "$batch" | grep -q libmpi; then
+  mpi=(env OMPI_ALLOW_RUN_AS_ROOT=1 OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1 mpiexec --oversubscribe)
+fi
+clean() { rm -rf OUT*.txt GisFilesList.txt OliveSummaries.txt olive-batch.*ledger* journals; }
+seconds() {  # seconds COMMAND...: the seconds the command takes
   local start end
   start=$(date +%s.%N)
-  "$batch" -j "$1" "${args[@]}"
+  "$@" 2>/dev/null
   end=$(date +%s.%N)
   echo "$end - $start" | bc -l
 }
+declare -A best
+keep() {  # keep NAME SECONDS: the best time of NAME
+  if [[ -z "${best[$1]:-}" ]] || (($(echo "$2 < ${best[$1]}" | bc -l))); then best[$1]=$2; fi
+}
 for ((r = 1; r <= rounds; r++)); do
-  t1=$(run 1)
-  t2=$(run 2)
-  printf 'round %d: -j 1 %.3f s, -j 2 %.3f s\n' "$r" "$t1" "$t2"
-  if [[ -z "$best1" ]] || (($(echo "$t1 < $best1" | bc -l))); then best1=$t1; fi
-  if [[ -z "$best2" ]] || (($(echo "$t2 < $best2" | bc -l))); then best2=$t2; fi
+  clean; t1=$(seconds "$batch" -j 1 "${args[@]}"); keep j1 "$t1"
+  clean; t2=$(seconds "$batch" -j 2 "${args[@]}"); keep j2 "$t2"
+  line=$(printf 'round %d: -j 1 %.3f s, -j 2 %.3f s' "$r" "$t1" "$t2")
+  if [[ -n "$mpi" ]]; then
+    for n in 1 2 3; do
+      clean
+      start=$(date +%s.%N)
+      "${mpi[@]}" -n "$n" "$batch" --mpi -j 1 "${args[@]}" 2>summary.txt
+      t=$(echo "$(date +%s.%N) - $start" | bc -l)
+      # "... 360.0 station-years in 1.9 s, 190.0 station-years/s": the batch's own seconds.
+      own=$(tail -1 summary.txt | sed -E 's/.* ([0-9.]+) station-years\/s$/\1/')
+      own=$(echo "$years / $own" | bc -l)
+      keep "mpi$n" "$t"
+      keep "own$n" "$own"
+      line+=$(printf ', %d rank(s) %.3f s (%.3f s)' "$n" "$own" "$t")
+    done
+    clean; "$batch" -j 2 --shard 1/1 --journal-dir journals "${args[@]}" 2>/dev/null
+    t=$(seconds "$batch" merge --journal-dir journals "${args[@]}"); keep merge "$t"
+    line+=$(printf ', merge %.3f s' "$t")
+  fi
+  echo "$line"
 done
-years=$((stations * 10))
+rate() { echo "$years / ${best[$1]}" | bc -l; }
 printf 'olive-batch, %d stations x 10 years, best of %d:\n' "$stations" "$rounds"
-printf '  1 core:  %.3f s, %.1f station-years/s\n' "$best1" "$(echo "$years / $best1" | bc -l)"
-printf '  2 cores: %.3f s, %.1f station-years/s\n' "$best2" "$(echo "$years / $best2" | bc -l)"
-printf '  speed-up of 2 cores over 1: %.2f\n' "$(echo "$best1 / $best2" | bc -l)"
+printf '  1 core:  %.3f s, %.1f station-years/s\n' "${best[j1]}" "$(rate j1)"
+printf '  2 cores: %.3f s, %.1f station-years/s\n' "${best[j2]}" "$(rate j2)"
+printf '  speed-up of 2 cores over 1: %.2f\n' "$(echo "${best[j1]} / ${best[j2]}" | bc -l)"
+if [[ -n "$mpi" ]]; then
+  for n in 1 2 3; do
+    printf '  %d MPI rank(s) of one thread: %.3f s, %.1f station-years/s, %.2f times 1 rank' \
+      "$n" "${best[own$n]}" "$(rate "own$n")" "$(echo "${best[own1]} / ${best[own$n]}" | bc -l)"
+    printf ' (with mpiexec: %.3f s, %.2f times)\n' "${best[mpi$n]}" \
+      "$(echo "${best[mpi1]} / ${best[mpi$n]}" | bc -l)"
+  done
+  printf '  rank 0 commits (a merge of the %d journals): %.3f s, %.2f ms a station, %.1f%% of a\n' \
+    "$stations" "${best[merge]}" "$(echo "${best[merge]} * 1000 / $stations" | bc -l)" \
+    "$(echo "${best[merge]} * 100 / ${best[j1]}" | bc -l)"
+  printf '    station'"'"'s run on one core\n'
+fi

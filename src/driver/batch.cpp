@@ -1,160 +1,72 @@
+// olive-batch: the list of station runs, the threads that run them into journals, the preparation
+// of a batch (its setup read once, its ledger) and its roles.
 #include "driver/batch.h"
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <cstdint>
-#include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
-#include <memory>
-#include <mutex>
 #include <string_view>
-#include <thread>
 #include <unordered_map>
+#include <unordered_set>
 
-#include "driver/journal.h"
+#include "driver/batch_engine.h"
 #include "driver/read_inputs.h"
-#include "driver/run.h"
 #include "io/error_log.h"
 #include "io/file_contents.h"
 #include "soil/soil_water_table.h"
+#include "state/run_files.h"
+#include "toolkit/modutils.h"
 
 namespace olive {
+namespace batch_engine {
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
 // Finished journals wait for their turn in memory; a station starts only while it is fewer than
-// this many times the job count ahead of the next commit.
+// this many times the thread count ahead of the next commit.
 constexpr std::size_t kWindowPerJob = 8;
 
-// The one-line progress bar, redrawn in place.
-class Progress {
- public:
-  Progress(ProgressTarget target, std::size_t total)
-      : target_(target), total_(total), start_(Clock::now()) {}
-
-  // Draws the line for done stations; at most ten times a second unless forced.
-  void Show(std::size_t done, bool force = false) {
-    if (!target_.enabled) return;
-    const Clock::time_point now = Clock::now();
-    if (!force && drawn_ && now - lastDraw_ < std::chrono::milliseconds(100)) return;
-    const double elapsed = std::chrono::duration<double>(now - start_).count();
-    std::string text(1, '\r');
-    text.append(ProgressLine(done, total_, elapsed));
-    const std::size_t length = text.size() - 1;
-    if (length < length_) text.append(length_ - length, ' ');
-    length_ = length;
-    std::fwrite(text.data(), 1, text.size(), target_.out);
-    std::fflush(target_.out);
-    drawn_ = true;
-    lastDraw_ = now;
+// Keys whose first row in the table has soil water: their lookup gives that row whatever the
+// stations before them record (rows are only appended, and only rows without soil water at the
+// end of the table are ever dropped).
+std::unordered_map<std::string, bool> KeysWithWater(const fs::path& workdir) {
+  std::unordered_map<std::string, bool> firstRowHasWater;
+  const SoilWaterText table = ReadSoilWaterTable(workdir);
+  if (table.status != TableReadStatus::Ok) return firstRowHasWater;
+  struct Quiet final : ErrorSink {
+    void Report(std::string_view) override {}
+  } quiet;
+  std::vector<WaterRec> rows;
+  if (ParseSoilWaterTable(quiet, table.text, rows)) {
+    for (const WaterRec& r : rows) firstRowHasWater.emplace(r.wxloc, r.sw > 0);
   }
-  // Erases the line, before other output goes to the terminal.
-  void Clear() {
-    if (!target_.enabled || !drawn_) return;
-    std::string text(length_ + 2, ' ');
-    text.front() = '\r';
-    text.back() = '\r';
-    std::fwrite(text.data(), 1, text.size(), target_.out);
-    std::fflush(target_.out);
-    drawn_ = false;
-    length_ = 0;
-  }
-  void Finish(std::size_t done) {
-    if (!target_.enabled) return;
-    Show(done, true);
-    std::fputc('\n', target_.out);
-    std::fflush(target_.out);
-  }
+  return firstRowHasWater;
+}
+}  // namespace
 
- private:
-  ProgressTarget target_;
-  std::size_t total_;
-  Clock::time_point start_;
-  Clock::time_point lastDraw_{};
-  std::size_t length_ = 0;
-  bool drawn_ = false;
-};
-
-// One station of one scenario.
-struct Job {
-  std::string wxfile;
-  std::string key;  // the station key of the soil-water table
-  std::optional<float> TempIncr;
-  std::ptrdiff_t previous = -1;  // the last earlier job of the same key
-  bool keyStable = false;        // the key's first table row had soil water when the batch began
-  enum class State : uint8_t { Waiting, Running, Done } state = State::Waiting;
-  std::unique_ptr<Journal> journal;
-  std::string console;  // the run's console tables
-  RunResult result;
-  std::string crash;  // what an unexpected failure of the run said
-  fs::path dailyTemp, dailyFinal;
-};
-
-class Batch {
- public:
-  Batch(const BatchOptions& options, fs::path workdir, ProgressTarget progress);
-  int Run();
-
- private:
-  void Worker();
-  std::ptrdiff_t PickLocked() const;
-  RunPlace PlaceOf(const Job& job) const;
-  std::vector<std::string> ArgsOf(const Job& job) const;
-  void RunJournaled(Job& job);
-  void Commit(Job& job, ErrorLog& log);
-  void RunDirect(Job& job);
-  bool InputsAreGood(ErrorLog& log) const;
-  void Account(const RunResult& result, const CommitResult& commit);
-  void FinishDaily(const Job& job);
-
-  const BatchOptions& options_;
-  fs::path workdir_;
-  std::vector<Job> jobs_;
-  std::size_t window_ = 1;
-  Progress progress_;
-
-  std::mutex mutex_;
-  std::condition_variable workCv_;  // a job may have become startable
-  std::condition_variable doneCv_;  // a job is done
-  std::size_t nextCommit_ = 0;      // the jobs before it are committed
-  std::size_t started_ = 0;
-
-  bool errorLogFailed_ = false;
-  bool writeFailed_ = false;
-  bool stationFailed_ = false;
-};
-
-Batch::Batch(const BatchOptions& options, fs::path workdir, ProgressTarget progress)
+Batch::Batch(const BatchOptions& options, fs::path workdir, ProgressTarget progress,
+             RankLink* ranks)
     : options_(options),
       workdir_(std::move(workdir)),
-      progress_(progress, options.weatherFiles.size() *
-                              std::max<std::size_t>(1, options.TempIncrements.size())) {
+      ranks_(ranks),
+      identity_(IdentityOf(options)),
+      batchId_(identity_.Id()),
+      scenarios_(std::max<std::size_t>(1, options.TempIncrements.size())),
+      progress_(progress, options.weatherFiles.size() * scenarios_, scenarios_),
+      start_(Clock::now()) {
+  if (options.merge) role_ = Role::Merge;
+  if (options.shards != 0) role_ = Role::Shard;
+  if (ranks_ != nullptr) role_ = ranks_->Rank() == 0 ? Role::MpiRoot : Role::MpiWorker;
+
   std::vector<std::optional<float>> scenarios;
   for (float t : options.TempIncrements) scenarios.emplace_back(t);
   if (scenarios.empty()) scenarios.emplace_back(std::nullopt);
-
-  // Keys whose first row in the table has soil water: their lookup gives that row whatever the
-  // stations before them record (rows are only appended, and only rows without soil water at the
-  // end of the table are ever dropped).
-  std::unordered_map<std::string, bool> firstRowHasWater;
-  const SoilWaterText table = ReadSoilWaterTable(workdir_);
-  if (table.status == TableReadStatus::Ok) {
-    struct Quiet final : ErrorSink {
-      void Report(std::string_view) override {}
-    } quiet;
-    std::vector<WaterRec> rows;
-    if (ParseSoilWaterTable(quiet, table.text, rows)) {
-      for (const WaterRec& r : rows) firstRowHasWater.emplace(r.wxloc, r.sw > 0);
-    }
-  }
-
+  const std::unordered_map<std::string, bool> firstRowHasWater = KeysWithWater(workdir_);
   std::unordered_map<std::string, std::ptrdiff_t> lastOfKey;
+  jobs_.reserve(options.weatherFiles.size() * scenarios.size());
   for (const std::optional<float>& incr : scenarios) {
     for (const std::string& wxfile : options.weatherFiles) {
       Job job;
@@ -190,7 +102,44 @@ RunPlace Batch::PlaceOf(const Job& job) const {
   return place;
 }
 
+std::string Batch::Describe(std::size_t k) const {
+  std::string text = jobs_[k].wxfile;
+  if (jobs_[k].TempIncr) {
+    char incr[48];
+    std::snprintf(incr, sizeof incr, "\tTempIncr=%.3f", static_cast<double>(*jobs_[k].TempIncr));
+    text += incr;
+  }
+  return text;
+}
+
+double Batch::StationYears(std::size_t runs) const {
+  // The command line's dates, month day year; a station-year is 365.2425 days.
+  struct Quiet final : ErrorSink {
+    void Report(std::string_view) override {}
+  } quiet;
+  const auto number = [&](std::size_t i) { return std::atoi(options_.params[i].c_str()); };
+  const double first = rdate(number(3), Julian(quiet, number(1), number(2), number(3)));
+  const double last = rdate(number(6), Julian(quiet, number(4), number(5), number(6)));
+  return static_cast<double>(runs) * std::max(0.0, last - first + 1) / 365.2425;
+}
+
+unsigned Batch::ThreadCount() const {
+  const unsigned wanted =
+      options_.jobs != 0 ? options_.jobs : std::max(1u, std::thread::hardware_concurrency());
+  return std::clamp<unsigned>(wanted, 1, static_cast<unsigned>(std::max<std::size_t>(1, toStart_)));
+}
+
 std::ptrdiff_t Batch::PickLocked() const {
+  if (stopped_) return -1;
+  if (role_ == Role::MpiWorker) {
+    return handed_.empty() ? -1 : static_cast<std::ptrdiff_t>(handed_.front());
+  }
+  if (role_ == Role::Shard) {
+    for (std::size_t i = options_.shard - 1; i < jobs_.size(); i += options_.shards) {
+      if (jobs_[i].state == Job::State::Waiting) return static_cast<std::ptrdiff_t>(i);
+    }
+    return -1;
+  }
   const std::size_t end = std::min(jobs_.size(), nextCommit_ + window_);
   for (std::size_t i = nextCommit_; i < end; ++i) {
     const Job& job = jobs_[i];
@@ -210,24 +159,49 @@ void Batch::Worker() {
     std::ptrdiff_t k = -1;
     workCv_.wait(lock, [&] {
       k = PickLocked();
-      return k >= 0 || started_ == jobs_.size();
+      return k >= 0 || started_ >= toStart_ || stopped_ || quit_;
     });
     if (k < 0) return;
     Job& job = jobs_[static_cast<std::size_t>(k)];
     job.state = Job::State::Running;
     ++started_;
+    if (role_ == Role::MpiWorker) {
+      handed_.pop_front();
+      ++active_;
+    }
     lock.unlock();
-    RunJournaled(job);
-    lock.lock();
+    if (role_ == Role::Shard) {
+      RunShardJob(static_cast<std::size_t>(k));
+    } else {
+      std::unique_ptr<StationOutcome> outcome = RunJournaled(job);
+      lock.lock();
+      job.outcome = std::move(outcome);
+    }
+    if (!lock.owns_lock()) lock.lock();
     job.state = Job::State::Done;
+    if (role_ == Role::MpiWorker) {
+      --active_;
+      finished_.push_back(static_cast<std::size_t>(k));
+    }
     doneCv_.notify_all();
   }
 }
 
-void Batch::RunJournaled(Job& job) {
-  job.journal = std::make_unique<Journal>();
-  JournalLog log(*job.journal);
-  JournalFiles files(*job.journal);
+void Batch::StartThreads(unsigned count) {
+  threads_.reserve(count);
+  for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { Worker(); });
+}
+
+void Batch::JoinThreads() {
+  workCv_.notify_all();
+  for (std::thread& t : threads_) t.join();
+  threads_.clear();
+}
+
+std::unique_ptr<StationOutcome> Batch::RunJournaled(const Job& job) const {
+  auto outcome = std::make_unique<StationOutcome>();
+  JournalLog log(outcome->journal);
+  JournalFiles files(outcome->journal);
   RunPlace place = PlaceOf(job);
   place.shared = &files;
   // The console tables are kept until the station's turn, so that they come in the list's order.
@@ -235,21 +209,23 @@ void Batch::RunJournaled(Job& job) {
   std::size_t size = 0;
   place.console = open_memstream(&buffer, &size);
   try {
-    job.result = RunStation(log, ArgsOf(job), place, job.TempIncr);
+    outcome->result = RunStation(log, ArgsOf(job), place, job.TempIncr);
   } catch (const std::exception& e) {
-    job.crash = e.what();
+    outcome->crash = e.what();
   }
   if (place.console != nullptr) {
     std::fclose(place.console);
-    job.console.assign(buffer, size);
+    outcome->console.assign(buffer, size);
   }
   std::free(buffer);
+  if (!job.dailyTemp.empty()) outcome->dailyFile = job.dailyTemp.string();
+  return outcome;
 }
 
 // The setup file and the command line, read once before any station runs: a bad one would end
 // every station's run with the same messages. Only a refusal's messages reach the log; the
 // warnings of a good setup come with each station's run, as with olive.
-bool Batch::InputsAreGood(ErrorLog& log) const {
+bool Batch::InputsAreGood(ErrorLog& log, int32_t& RandSeed) const {
   struct Kept final : ErrorSink {
     std::vector<std::string> lines;
     void Report(std::string_view message) override { lines.emplace_back(message); }
@@ -258,90 +234,65 @@ bool Batch::InputsAreGood(ErrorLog& log) const {
   DriverState drv;
   Rng rng;
   ReadSetupInputs(kept, options_.params, DiskFiles(), in, drv, rng);
+  RandSeed = in.RandSeed;
   if (kept.RunOk) return true;
   for (const std::string& line : kept.lines) log.Report(line);
   return false;
 }
 
-void Batch::Account(const RunResult& result, const CommitResult& commit) {
-  if (commit.writeFailed || result.code == kExitWriteFailed) writeFailed_ = true;
-  if (commit.writeFailed || commit.refused || !result.completed) stationFailed_ = true;
-}
-
-void Batch::FinishDaily(const Job& job) {
-  if (job.dailyTemp.empty()) return;
-  std::error_code ec;
-  if (!fs::exists(job.dailyTemp, ec)) return;
-  // In the list's order: of two runs of one station, the later one's file stays, as with olive.
-  fs::rename(job.dailyTemp, job.dailyFinal, ec);
-  if (ec) {
-    progress_.Clear();
-    std::fprintf(stderr, "olive-batch: cannot move the daily file to \"%s\": %s\n",
-                 job.dailyFinal.c_str(), ec.message().c_str());
-    writeFailed_ = true;
-    fs::remove(job.dailyTemp, ec);
+// The ledger of a batch that commits; -1 to go on, else the exit code.
+int Batch::OpenLedger(int32_t RandSeed) {
+  const std::string seeds = RandSeed == 0
+                                ? "RandSeed 0 (the clock: each station's seed on its done line)"
+                                : "RandSeed " + std::to_string(RandSeed);
+  std::string message;
+  switch (ledger_.Open(workdir_, identity_, options_.resume, seeds, message)) {
+    case Ledger::Opened::Fresh:
+      return -1;
+    case Ledger::Opened::Complete:
+      std::fprintf(stderr, "olive-batch: the batch of %s is complete; nothing to resume\n",
+                   (workdir_ / kLedgerName).c_str());
+      return ledger_.CompleteExitCode();
+    case Ledger::Opened::Refused:
+      std::fprintf(stderr, "olive-batch: %s\n", message.c_str());
+      return kBatchStationFailed;
+    case Ledger::Opened::Failed:
+      std::fprintf(stderr, "olive-batch: %s\n", message.c_str());
+      return kExitWriteFailed;
+    case Ledger::Opened::Resumed:
+      break;
   }
-}
-
-void Batch::RunDirect(Job& job) {
-  std::error_code ec;
-  if (!job.dailyTemp.empty()) fs::remove(job.dailyTemp, ec);
-  progress_.Clear();
-  std::fflush(stdout);
-  ErrorLog log((workdir_ / "errorlog").string(), stderr);
-  if (!log.IsOpen()) {
-    errorLogFailed_ = true;
-    stationFailed_ = true;
-    return;
-  }
-  RunResult result;
-  try {
-    result = RunStation(log, ArgsOf(job), PlaceOf(job), job.TempIncr);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "olive-batch: %s: %s\n", job.wxfile.c_str(), e.what());
-  }
-  std::fflush(stdout);
-  if (log.WriteFailed()) errorLogFailed_ = true;
-  Account(result, CommitResult{});
-}
-
-void Batch::Commit(Job& job, ErrorLog& log) {
-  if (!job.crash.empty()) {
-    progress_.Clear();
-    std::fprintf(stderr, "olive-batch: %s: %s\n", job.wxfile.c_str(), job.crash.c_str());
-    stationFailed_ = true;
-    return;
-  }
-  // The journal's error-log lines also go to the standard error stream: clear the bar first.
-  if (std::any_of(job.journal->entries.begin(), job.journal->entries.end(),
-                  [](const JournalEntry& e) { return e.kind == JournalEntry::Kind::ErrorLine; })) {
-    progress_.Clear();
-  }
-  // A station that did not complete leaves its messages only.
-  const CommitResult commit = CommitJournal(*job.journal, log, workdir_, job.result.completed);
-  if (commit.stale) {
-    // The table changed in a way the run could not foresee: run the station again, now that
-    // every station before it is committed.
-    RunDirect(job);
-  } else {
-    if (!job.console.empty()) {
-      progress_.Clear();
-      std::fwrite(job.console.data(), 1, job.console.size(), stdout);
-      std::fflush(stdout);
+  firstRun_ = std::min(ledger_.Committed(), jobs_.size());
+  if (ledger_.Interrupted() && firstRun_ < jobs_.size()) {
+    if (!ledger_.RepairInterrupted(message)) {
+      std::fprintf(stderr, "olive-batch: %s\n", message.c_str());
+      return kExitWriteFailed;
     }
-    Account(job.result, commit);
+    std::fprintf(stderr,
+                 "olive-batch: resuming: station run %zu (%s) was being committed when the batch "
+                 "stopped; %zu files were put back as they were before it\n",
+                 firstRun_ + 1, jobs_[firstRun_].wxfile.c_str(), ledger_.Repaired());
   }
-  FinishDaily(job);
+  for (const int code : ledger_.ExitCodes()) {
+    if (code == kExitWriteFailed) writeFailed_ = true;
+    if (code != kExitOk) stationFailed_ = true;
+  }
+  skipped_ = firstRun_;
+  return -1;
 }
 
-int Batch::Run() {
-  ErrorLog log((workdir_ / "errorlog").string(), stderr);
+// Before the first commit: the inputs, the daily folder and the ledger. -1 to go on, else the
+// exit code.
+int Batch::Prepare(ErrorLog& log) {
   if (!log.IsOpen()) {
     std::fprintf(stderr, "olive-batch: cannot open or create the error log \"%s\"\n",
                  log.Path().c_str());
     return kExitErrorLogFailed;
   }
-  if (!InputsAreGood(log)) return log.WriteFailed() ? kExitErrorLogFailed : kBatchStationFailed;
+  int32_t RandSeed = 0;
+  if (!InputsAreGood(log, RandSeed)) {
+    return log.WriteFailed() ? kExitErrorLogFailed : kBatchStationFailed;
+  }
   if (options_.dailyDir) {
     std::error_code ec;
     fs::create_directories(*options_.dailyDir, ec);
@@ -353,74 +304,92 @@ int Batch::Run() {
     // What batches that were killed left there.
     RemoveStaleTemporaries(*options_.dailyDir, "_OliveDaily.txt");
   }
-
-  unsigned jobs = options_.jobs != 0 ? options_.jobs : std::thread::hardware_concurrency();
-  jobs =
-      std::clamp<unsigned>(jobs, 1, static_cast<unsigned>(std::max<std::size_t>(1, jobs_.size())));
-  window_ = std::max<std::size_t>(2, kWindowPerJob * jobs);
-
-  std::vector<std::thread> workers;
-  workers.reserve(jobs);
-  for (unsigned i = 0; i < jobs; ++i) workers.emplace_back([this] { Worker(); });
-
-  progress_.Show(0, true);
-  for (std::size_t k = 0; k < jobs_.size(); ++k) {
-    Job& job = jobs_[k];
-    for (;;) {
-      std::unique_lock<std::mutex> lock(mutex_);
-      if (doneCv_.wait_for(lock, std::chrono::milliseconds(250),
-                           [&] { return job.state == Job::State::Done; })) {
-        break;
-      }
-      lock.unlock();
-      progress_.Show(k);  // the elapsed time goes on
-    }
-    Commit(job, log);
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      nextCommit_ = k + 1;
-      job.journal.reset();
-      job.console = std::string();
-    }
-    workCv_.notify_all();
-    progress_.Show(k + 1);
-  }
-  for (std::thread& t : workers) t.join();
-  progress_.Finish(jobs_.size());
-
-  if (log.WriteFailed()) errorLogFailed_ = true;
-  if (errorLogFailed_) {
-    std::fprintf(stderr, "olive-batch: writing to the error log \"%s\" failed\n",
-                 log.Path().c_str());
-    return kExitErrorLogFailed;
-  }
-  if (writeFailed_) return kExitWriteFailed;
-  return stationFailed_ ? kBatchStationFailed : kBatchAllRan;
+  if (role_ == Role::Shard) return -1;
+  const int code = OpenLedger(RandSeed);
+  if (code >= 0) return code;
+  nextCommit_ = firstRun_;
+  for (std::size_t k = 0; k < firstRun_; ++k) jobs_[k].state = Job::State::Done;
+  toStart_ = jobs_.size() - firstRun_;
+  return -1;
 }
 
-}  // namespace
+void Batch::Summarize(std::string_view who) const {
+  const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+  const std::string line =
+      SummaryLine(who, ran_, failed_, skipped_, StationYears(ran_), seconds) + "\n";
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+}
+
+int Batch::Run() {
+  switch (role_) {
+    case Role::MpiRoot:
+      return RunRoot();
+    case Role::MpiWorker:
+      return RunRankWorker();
+    case Role::Shard:
+      return RunShard();
+    case Role::Merge:
+      return RunMerge();
+    case Role::Local:
+      break;
+  }
+  ErrorLog log((workdir_ / "errorlog").string(), stderr);
+  const int refused = Prepare(log);
+  if (refused >= 0) return refused;
+  const unsigned threads = ThreadCount();
+  window_ = std::max<std::size_t>(2, kWindowPerJob * threads);
+  StartThreads(threads);
+  int code = Commits(log);
+  JoinThreads();
+  if (!stopped_) {
+    std::string reason;
+    if (!ledger_.Complete(SummaryFields(), code, reason)) {
+      std::fprintf(stderr, "olive-batch: %s\n", reason.c_str());
+      code = std::max(code, kExitWriteFailed);
+    }
+  }
+  Summarize("olive-batch");
+  return code;
+}
+
+std::string Batch::SummaryFields() const {
+  return "ran=" + std::to_string(ran_) + "\tfailed=" + std::to_string(failed_) +
+         "\tskipped=" + std::to_string(skipped_);
+}
+
+}  // namespace batch_engine
 
 int RunBatch(const BatchOptions& options, const std::filesystem::path& workdir,
-             ProgressTarget progress) {
-  Batch batch(options, workdir, progress);
+             ProgressTarget progress, RankLink* ranks) {
+  batch_engine::Batch batch(options, workdir, progress, ranks);
   return batch.Run();
 }
 
-int RunOliveBatch(int argc, char** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+int RunOliveBatch(const std::vector<std::string>& args, RankLink* ranks) {
   BatchOptions options;
   std::string error;
   if (!ParseBatchArgs(args, options, error)) {
     std::fprintf(stderr, "olive-batch: %s\n%s", error.c_str(), BatchUsage().c_str());
+    // Every rank of an MPI job ends with it.
+    if (ranks != nullptr) ranks->Abort(kBatchUsage);
     return kBatchUsage;
   }
   if (options.help) {
     std::fputs(BatchUsage().c_str(), stdout);
     return kBatchAllRan;
   }
+  if (options.mpi && ranks == nullptr) {
+    std::fprintf(stderr,
+                 "olive-batch: --mpi: this olive-batch was built without MPI (install an MPI, "
+                 "e.g. Debian's libopenmpi-dev, and build again)\n");
+    return kBatchUsage;
+  }
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
-  return RunBatch(options, ".", ProgressTarget{stderr, terminal || options.progress});
+  // Only rank 0 of an MPI job draws the bar.
+  const bool drawer = ranks == nullptr || ranks->Rank() == 0;
+  return RunBatch(options, ".", ProgressTarget{stderr, drawer && (terminal || options.progress)},
+                  ranks);
 }
 
 }  // namespace olive

@@ -2,8 +2,10 @@
 // olive-batch: many weather stations, and warming scenarios, in one working directory, run in
 // parallel on all cores, leaving the same files as one olive run per station in the list's order.
 //
-//   olive-batch [-j N] [--temp-increments T1,T2,...] [--daily DIR] [--progress]
+//   olive-batch [-j N] [--temp-increments T1,T2,...] [--daily DIR] [--progress] [--resume]
+//               [--mpi | --shard K/N --journal-dir DIR]
 //               SETUP MONTH1 DAY1 YEAR1 MONTH2 DAY2 YEAR2 GIS_INTERVAL WEATHER_FILE...
+//   olive-batch merge --journal-dir DIR [--resume] [options as above] SETUP ... WEATHER_FILE...
 //
 // A WEATHER_FILE "@LIST" stands for the names in the file LIST, one a line. With temperature
 // increments, every station runs once per increment, scenario by scenario (all stations for the
@@ -19,12 +21,19 @@
 // earlier station is committed. Should the table at a station's turn still not give what its run
 // found (another program changed it, or the row could not be recorded), the journal is dropped and
 // the station is run again directly, at its place in the order.
+//
+// Past one machine: with --mpi every rank of an MPI job runs stations (rank 0 hands them out one
+// at a time, as ranks ask), the others send each finished journal to rank 0 (driver/
+// journal_format.h), and rank 0 alone commits. With --shard K/N a process runs every N-th
+// station from the K-th and leaves their journals as files; "merge" commits them. Whoever
+// commits keeps a ledger (driver/batch_ledger.h), from which --resume completes a stopped batch.
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace olive {
@@ -44,6 +53,34 @@ struct BatchOptions {
   std::optional<std::filesystem::path> dailyDir;  // per-station daily files
   bool progress = false;                          // the progress bar also off a terminal
   bool help = false;
+  bool resume = false;  // complete the batch of the working folder's ledger
+  bool mpi = false;     // one rank of an MPI job
+  bool merge = false;   // commit the journals of shards
+  unsigned shard = 0;   // this process runs the stations shard, shard + shards, ... (from 1)
+  unsigned shards = 0;  // 0: not a shard
+  std::optional<std::filesystem::path> journalDir;  // the shards' journals
+  // The arguments that say what the batch is (all but -j, --progress, --resume, --mpi, --shard,
+  // --journal-dir and "merge", which say how it runs), for its identity.
+  std::vector<std::string> definingArgs;
+};
+
+// The messages between the ranks of an MPI job, as olive-batch needs them; made by the
+// executable over MPI (driver/batch_mpi.h) when it was built with MPI. Only the thread that
+// made it calls it.
+class RankLink {
+ public:
+  virtual ~RankLink() = default;
+  virtual int Rank() const = 0;
+  virtual int Size() const = 0;
+  // Every rank's text, in rank order, at rank 0 (an empty list elsewhere); all ranks call it.
+  virtual std::vector<std::string> Gather(const std::string& mine) = 0;
+  // Rank 0's text at every rank; all ranks call it.
+  virtual std::string Broadcast(const std::string& text) = 0;
+  virtual void Send(int to, int tag, const std::string& bytes) = 0;
+  // A message that has arrived, without waiting; false when there is none.
+  virtual bool Receive(int& from, int& tag, std::string& bytes) = 0;
+  // Ends every rank of the job at once with code.
+  [[noreturn]] virtual void Abort(int code) = 0;
 };
 
 // Reads olive-batch's arguments (after the program name); @LIST names are expanded. False with a
@@ -58,8 +95,17 @@ std::string BatchUsage();
 // warming scenario.
 std::string BatchDailyFileName(const std::string& wxstation, std::optional<float> TempIncr);
 
-// The progress line: a bar, the stations done of the total, the elapsed time and the time left.
-std::string ProgressLine(std::size_t done, std::size_t total, double elapsedSeconds);
+// The progress line: a bar, the station runs done of the total, the elapsed time and the time
+// left. With several warming scenarios (the runs being scenario by scenario), the stations done
+// of the current scenario and the scenario: "5/12 stations, scenario 2/3".
+std::string ProgressLine(std::size_t done, std::size_t total, double elapsedSeconds,
+                         std::size_t scenarios = 1);
+
+// The summary line that ends a batch on standard error: "olive-batch: 35 stations ran, 1
+// failed, 0 skipped; 360.0 station-years in 2.9 s, 124.1 station-years/s". Station-years are
+// those of the stations that ran, each the command line's dates.
+std::string SummaryLine(std::string_view who, std::size_t ran, std::size_t failed,
+                        std::size_t skipped, double stationYears, double seconds);
 
 // Where the batch reports its progress: a one-line bar redrawn in place on out, when enabled.
 struct ProgressTarget {
@@ -72,9 +118,14 @@ struct ProgressTarget {
 // error log once and no station runs. Returns the exit code: kBatchAllRan, kBatchStationFailed,
 // kExitErrorLogFailed or kExitWriteFailed (the worst).
 int RunBatch(const BatchOptions& options, const std::filesystem::path& workdir = ".",
-             ProgressTarget progress = {});
+             ProgressTarget progress = {}, RankLink* ranks = nullptr);
 
-// The olive-batch executable.
-int RunOliveBatch(int argc, char** argv);
+// Whether the arguments ask for an MPI batch (--mpi before any "--"): the executable then starts
+// MPI before anything else.
+bool AsksForMpi(std::span<const std::string> args);
+
+// The olive-batch executable, with its arguments after the program's name; ranks: MPI, when the
+// executable was built with it and --mpi was given (--mpi without it is a wrong command line).
+int RunOliveBatch(const std::vector<std::string>& args, RankLink* ranks = nullptr);
 
 }  // namespace olive

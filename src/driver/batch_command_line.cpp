@@ -1,4 +1,4 @@
-// olive-batch's command line, its daily-file names and its progress line.
+// olive-batch's command line, its daily-file names, its progress bar and its summary line.
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "driver/batch.h"
+#include "driver/batch_engine.h"
 #include "driver/setup_ranges.h"
 #include "io/file_contents.h"
 
@@ -93,6 +94,32 @@ bool ReadList(const std::string& name, std::vector<std::string>& out, std::strin
   return true;
 }
 
+// "K/N": this shard and the number of shards, 1 <= K <= N.
+bool ParseShard(std::string_view text, unsigned& shard, unsigned& shards) {
+  constexpr unsigned kMaxShards = 1000000;
+  const std::size_t slash = text.find('/');
+  if (slash == std::string_view::npos) return false;
+  const std::string_view k = text.substr(0, slash), n = text.substr(slash + 1);
+  const auto [kEnd, kEc] = std::from_chars(k.data(), k.data() + k.size(), shard);
+  const auto [nEnd, nEc] = std::from_chars(n.data(), n.data() + n.size(), shards);
+  return kEc == std::errc() && nEc == std::errc() && kEnd == k.data() + k.size() &&
+         nEnd == n.data() + n.size() && shard >= 1 && shard <= shards && shards <= kMaxShards;
+}
+
+// The options that go together, and those that need one another.
+bool ModesFit(const BatchOptions& o, std::string& refusal) {
+  std::string error;
+  if (o.shards != 0 && o.mpi) error = "--shard and --mpi do not go together";
+  if (o.shards != 0 && o.merge) error = "merge takes no --shard: it commits every shard's journals";
+  if (o.merge && o.mpi) error = "merge runs without --mpi";
+  if ((o.shards != 0 || o.merge) && !o.journalDir) {
+    error = std::string(o.merge ? "merge" : "--shard") + " needs --journal-dir DIR";
+  }
+  if (o.journalDir && o.shards == 0 && !o.merge) error = "--journal-dir goes with --shard or merge";
+  if (!error.empty()) refusal = error;
+  return error.empty();
+}
+
 // "m:ss", or "h:mm:ss" from an hour on.
 std::string DurationText(double seconds) {
   const auto total = static_cast<int64_t>(std::max(0.0, seconds) + 0.5);
@@ -114,12 +141,19 @@ bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, st
   options = BatchOptions{};
   std::vector<std::string> positional;
   bool optionsEnd = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
+  std::size_t first = 0;
+  if (!args.empty() && args[0] == "merge") {
+    options.merge = true;
+    first = 1;
+  }
+  for (std::size_t i = first; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (optionsEnd || a.size() < 2 || a[0] != '-') {
       positional.push_back(a);
+      options.definingArgs.push_back(a);
       continue;
     }
+    const std::size_t at = i;
     // An option's value: "--name=value", "-jN", or the next argument.
     auto value = [&](std::string_view name, std::string& out) {
       if (a.size() > name.size() && a.compare(0, name.size(), name) == 0) {
@@ -139,12 +173,30 @@ bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, st
                            (a[name.size()] == '=' || name == "-j"));
     };
     std::string v;
+    const bool definesBatch = a == "--" || is("--temp-increments") || is("--daily");
     if (a == "--") {
       optionsEnd = true;
     } else if (a == "-h" || a == "--help") {
       options.help = true;
     } else if (a == "--progress") {
       options.progress = true;
+    } else if (a == "--resume") {
+      options.resume = true;
+    } else if (a == "--mpi") {
+      options.mpi = true;
+    } else if (is("--shard")) {
+      if (!value("--shard", v)) return false;
+      if (!ParseShard(v, options.shard, options.shards)) {
+        error = "--shard must be K/N with whole numbers 1 <= K <= N, not \"" + v + "\"";
+        return false;
+      }
+    } else if (is("--journal-dir")) {
+      if (!value("--journal-dir", v)) return false;
+      if (v.empty()) {
+        error = "option --journal-dir needs a folder";
+        return false;
+      }
+      options.journalDir = v;
     } else if (is("-j") || is("--jobs")) {
       if (!value(a.compare(0, 6, "--jobs") == 0 ? "--jobs" : "-j", v)) return false;
       if (!ParseJobs(v, options.jobs)) {
@@ -171,8 +223,13 @@ bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, st
       error = "unknown option \"" + a + "\"";
       return false;
     }
+    if (definesBatch) {
+      options.definingArgs.insert(options.definingArgs.end(), args.begin() + at,
+                                  args.begin() + i + 1);
+    }
   }
   if (options.help) return true;
+  if (!ModesFit(options, error)) return false;
   constexpr std::size_t kParams = 8;
   if (positional.size() <= kParams) {
     error = "expected SETUP, the start and end dates, GIS_INTERVAL and at least one weather file";
@@ -197,7 +254,10 @@ bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, st
 
 std::string BatchUsage() {
   return "usage: olive-batch [-j N] [--temp-increments T1,T2,...] [--daily DIR] [--progress]\n"
+         "                   [--resume] [--mpi | --shard K/N --journal-dir DIR]\n"
          "                   SETUP MONTH1 DAY1 YEAR1 MONTH2 DAY2 YEAR2 GIS_INTERVAL "
+         "WEATHER_FILE...\n"
+         "       olive-batch merge --journal-dir DIR [--resume] [options] SETUP ... "
          "WEATHER_FILE...\n"
          "Runs every weather station (a WEATHER_FILE \"@LIST\" names one file a line) as olive\n"
          "would, in parallel, leaving the shared files as one olive run per station in order.\n"
@@ -208,9 +268,16 @@ std::string BatchUsage() {
          "), which replaces the setup's temperature adjustment\n"
          "  --daily DIR            write each station's daily file into DIR\n"
          "  --progress             show the progress bar also when stderr is not a terminal\n"
+         "  --resume               complete the batch that the folder's ledger\n"
+         "                         (olive-batch.ledger) says was stopped\n"
+         "  --mpi                  one rank of an MPI job (mpirun -n N olive-batch --mpi ...):\n"
+         "                         every rank runs stations, rank 0 commits them\n"
+         "  --shard K/N            run the stations K, K+N, K+2N, ... of the list and leave\n"
+         "  --journal-dir DIR      their journals in DIR, for \"olive-batch merge\"\n"
          "Exit code: 0 every station ran; 1 a station stopped early, or the setup file or the\n"
-         "dates are wrong and none ran (see errorlog); 2 the error log could not be written; 3 an\n"
-         "output file could not be written; 64 a wrong command line.\n";
+         "dates are wrong and none ran (see errorlog), or a ledger or journal was refused; 2 the\n"
+         "error log could not be written; 3 an output file could not be written; 64 a wrong\n"
+         "command line.\n";
 }
 
 std::string BatchDailyFileName(const std::string& wxstation, std::optional<float> TempIncr) {
@@ -225,14 +292,24 @@ std::string BatchDailyFileName(const std::string& wxstation, std::optional<float
   return stem + "_OliveDaily.txt";
 }
 
-std::string ProgressLine(std::size_t done, std::size_t total, double elapsedSeconds) {
+std::string ProgressLine(std::size_t done, std::size_t total, double elapsedSeconds,
+                         std::size_t scenarios) {
   constexpr std::size_t kWidth = 24;
   const std::size_t filled = total == 0 ? kWidth : std::min(kWidth, done * kWidth / total);
   std::string line = "olive-batch [";
   line.append(filled, '#');
   line.append(kWidth - filled, '.');
-  line += "] " + std::to_string(done) + "/" + std::to_string(total) + " stations, " +
-          DurationText(elapsedSeconds) + " elapsed, ";
+  if (scenarios > 1 && total % scenarios == 0) {
+    // The runs go scenario by scenario: the current one's stations, and which one it is.
+    const std::size_t per = total / scenarios;
+    const std::size_t scenario = std::min(scenarios, done / per + 1);
+    line += "] " + std::to_string(done - (scenario - 1) * per) + "/" + std::to_string(per) +
+            " stations, scenario " + std::to_string(scenario) + "/" + std::to_string(scenarios) +
+            ", ";
+  } else {
+    line += "] " + std::to_string(done) + "/" + std::to_string(total) + " stations, ";
+  }
+  line += DurationText(elapsedSeconds) + " elapsed, ";
   if (done == 0) {
     line += "--:-- left";
   } else {
@@ -242,4 +319,62 @@ std::string ProgressLine(std::size_t done, std::size_t total, double elapsedSeco
   }
   return line;
 }
+
+std::string SummaryLine(std::string_view who, std::size_t ran, std::size_t failed,
+                        std::size_t skipped, double stationYears, double seconds) {
+  char rate[96];
+  std::snprintf(rate, sizeof rate, "%.1f station-years in %.1f s, %.1f station-years/s",
+                stationYears, seconds, seconds > 0 ? stationYears / seconds : 0.0);
+  return std::string(who) + ": " + std::to_string(ran) + " stations ran, " +
+         std::to_string(failed) + " failed, " + std::to_string(skipped) + " skipped; " + rate;
+}
+
+bool AsksForMpi(std::span<const std::string> args) {
+  for (const std::string& a : args) {
+    if (a == "--") return false;
+    if (a == "--mpi") return true;
+  }
+  return false;
+}
+
+namespace batch_engine {
+
+Progress::Progress(ProgressTarget target, std::size_t total, std::size_t scenarios)
+    : target_(target), total_(total), scenarios_(scenarios), start_(Clock::now()) {}
+
+void Progress::Show(std::size_t done, bool force) {
+  if (!target_.enabled) return;
+  const Clock::time_point now = Clock::now();
+  if (!force && drawn_ && now - lastDraw_ < std::chrono::milliseconds(100)) return;
+  const double elapsed = std::chrono::duration<double>(now - start_).count();
+  std::string text(1, '\r');
+  text.append(ProgressLine(done, total_, elapsed, scenarios_));
+  const std::size_t length = text.size() - 1;
+  if (length < length_) text.append(length_ - length, ' ');
+  length_ = length;
+  std::fwrite(text.data(), 1, text.size(), target_.out);
+  std::fflush(target_.out);
+  drawn_ = true;
+  lastDraw_ = now;
+}
+
+void Progress::Clear() {
+  if (!target_.enabled || !drawn_) return;
+  std::string text(length_ + 2, ' ');
+  text.front() = '\r';
+  text.back() = '\r';
+  std::fwrite(text.data(), 1, text.size(), target_.out);
+  std::fflush(target_.out);
+  drawn_ = false;
+  length_ = 0;
+}
+
+void Progress::Finish(std::size_t done) {
+  if (!target_.enabled) return;
+  Show(done, true);
+  std::fputc('\n', target_.out);
+  std::fflush(target_.out);
+}
+
+}  // namespace batch_engine
 }  // namespace olive

@@ -54,6 +54,8 @@ RunResult RunWithSink(ErrorSink& log, const std::vector<std::string>& args, cons
     DiskFiles files;
     ReadInputs(log, args, files, sim->in, sim->drv, sim->rng);
     const bool inputsRead = log.RunOk;
+    result.seeded = inputsRead;
+    result.seed = sim->rng.s;
     // A warming scenario: the setup file as if its temperature adjustment had been edited.
     if (inputsRead && TempIncr) sim->in.wxcons[1] = *TempIncr;
     if (inputsRead) RunPasses(*sim);
@@ -69,8 +71,9 @@ RunResult RunWithSink(ErrorSink& log, const std::vector<std::string>& args, cons
 }
 
 // What a commit of a completed run's journal makes of the run.
-RunResult Committed(const CommitResult& commit) {
-  RunResult result;
+RunResult Committed(const RunResult& run, const CommitResult& commit) {
+  RunResult result = run;
+  result.code = kExitOk;
   if (commit.refused || commit.stale) result.code = kExitBadInput;
   if (commit.writeFailed) result.code = kExitWriteFailed;
   result.completed = result.code == kExitOk;
@@ -174,7 +177,7 @@ RunResult RunStation(ErrorSink& log, const std::vector<std::string>& args, const
                            std::to_string(kRunAttempts) + " runs; no output was written");
       log.RunOk = false;
     }
-    return Committed(commit);
+    return Committed(result, commit);
   }
 }
 

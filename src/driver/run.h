@@ -4,6 +4,7 @@
 // pass over the dates (two when the station is new to the soil-water table: a first pass without
 // output records the station's soil water), and ends by closing its files.
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -52,6 +53,8 @@ struct RunResult {
   int code = kExitOk;      // the exit code of olive for this run (the error log aside):
                            // kExitOk, kExitBadInput or kExitWriteFailed
   bool completed = false;  // inputs read, every day simulated, every write made
+  bool seeded = false;     // the setup was read and seeded the random generator with seed
+  uint32_t seed = 0;       // RandSeed, or the clock's seed when RandSeed is 0
 };
 
 // One run of one station (RunOlive without the error log's opening): reads the command line's
