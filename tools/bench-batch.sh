@@ -18,6 +18,11 @@
 #
 # Prints the seconds of each batch, simulated station-years per second and the speed-ups.
 set -euo pipefail
+if [[ $# -gt 0 ]]; then
+  sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'
+  [[ "$1" == "--help" || "$1" == "-h" ]] && exit 0
+  exit 64
+fi
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 batch="${OLIVE_BATCH:-$root/build/olive-batch}"
