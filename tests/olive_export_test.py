@@ -25,14 +25,8 @@ def text_rows(path, header_line):
     return lines[0].split("\t"), [[x.strip() for x in line.split("\t")] for line in lines[1:]]
 
 
-class OliveExportTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.dir = support.region_run("olive_export_test_")
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.dir, ignore_errors=True)
+class OliveExportTest(support.RegionRunTest):
+    prefix = "olive_export_test_"
 
     def export(self, *args):
         return support.tool("olive-export", self.dir, *args)

@@ -23,14 +23,8 @@ def png_size(path):
     return struct.unpack(">II", head[16:24])
 
 
-class OlivePlotTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.dir = support.region_run("olive_plot_test_")
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.dir, ignore_errors=True)
+class OlivePlotTest(support.RegionRunTest):
+    prefix = "olive_plot_test_"
 
     def plot(self, *args):
         return support.tool("olive-plot", self.dir, *args)

@@ -5,6 +5,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import unittest
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 OLIVE = os.environ.get("OLIVE", os.path.join(SOURCE, "build", "olive"))
@@ -61,3 +62,16 @@ def tool(name, folder, *args):
     """Runs tools/NAME with this Python in folder."""
     return subprocess.run([sys.executable, os.path.join(SOURCE, "tools", name), *args],
                           cwd=folder, capture_output=True, text=True)
+
+
+class RegionRunTest(unittest.TestCase):
+    """Tests that share, per class, the folder of one short regional run (region_run): self.dir."""
+    prefix = "olive_tool_test_"
+
+    @classmethod
+    def setUpClass(cls):
+        cls.dir = region_run(cls.prefix)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.dir, ignore_errors=True)
