@@ -74,7 +74,7 @@ awk -v c="$(cat "$dir/convert-wall.txt")" -v b="$(cat "$dir/converted/wall.txt")
            c + b, c, b, n, (c + b) / n }'
 
 # The same shared files, the date and time texts aside.
-masked() { sed -E 's/^[0-9/]+ [0-9:]+//; s/^(VudadIDE)\t[^\t]*\t[^\t]*/\1/' "$1"; }
+masked() { sed -E 's/^[0-9/-]+ [0-9:]+//; s/^(VudadIDE)\t[^\t]*\t[^\t]*/\1/' "$1"; }
 same=1
 for f in "$dir"/converted/OUT* "$dir"/converted/GisFilesList.txt "$dir"/converted/OliveSummaries.txt \
   "$dir"/converted/errorlog "$dir"/converted/lut/OliveSoilWater.txt; do

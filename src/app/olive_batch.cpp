@@ -18,9 +18,10 @@
 namespace {
 
 #ifdef OLIVE_HAVE_NETCDF
-// A gridded batch reads its cells in blocks of at most this many bytes of series: a few blocks
-// are in memory at a time.
-constexpr std::size_t kBatchBlockBytes = std::size_t{16} << 20;
+// A gridded batch reads its cells in blocks of at most this many bytes of series, two or three
+// blocks in memory at a time. Files chunked by time step (the usual layout of climate data) are
+// read whole for each block: larger blocks read them fewer times.
+constexpr std::size_t kBatchBlockBytes = std::size_t{64} << 20;
 
 olive::GriddedIo NetcdfIo() {
   olive::GriddedIo io;

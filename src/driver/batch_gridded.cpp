@@ -1,7 +1,7 @@
 // olive-batch over the cells of NetCDF files (--netcdf): the stations are the cells, named as
 // olive-wx names their weather files, and their weather comes from memory. A reader thread reads
-// the cells block after block in the list's order, as far as the window of stations that may run
-// reaches, so that neither a weather file nor the whole grid's data is ever needed; a block is
+// the cells block after block in the list's order, one block ahead of the window of stations that
+// may run, so that neither a weather file nor the whole grid's data is ever needed; a block is
 // freed once its last station is committed. Each scenario reads the blocks again. With
 // --netcdf-out the committed GIS rows also go to the NetCDF output.
 #include <algorithm>
@@ -76,10 +76,12 @@ std::size_t Batch::BlockOfCell(std::size_t cell) const {
 void Batch::Reader() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    // The next block is read when its first station still to run enters the window.
+    // The next block is read a block ahead of the window of stations that may start, so that
+    // the threads find the weather of the next stations read when they come to them.
+    const std::size_t ahead = window_ + source_->BlockCells(0);
     readCv_.wait(lock, [&] {
       return stopped_ || readerQuit_ || nextRead_ >= jobs_.size() ||
-             nextRead_ < nextCommit_ + window_;
+             nextRead_ < nextCommit_ + ahead;
     });
     if (stopped_ || readerQuit_ || nextRead_ >= jobs_.size()) return;
     const std::size_t first = nextRead_ - nextRead_ % cells_;  // the scenario's first job
