@@ -143,6 +143,15 @@ void Batch::GridRows(std::size_t k, const Journal& journal) {
 }
 
 int Batch::FinishGrid(ErrorLog& log, int code) {
+  if (source_ == nullptr) return code;
+  const bool allSea = std::all_of(jobs_.begin() + static_cast<std::ptrdiff_t>(firstRun_),
+                                  jobs_.end(), [](const Job& j) { return j.sea; });
+  if (allSea && firstRun_ == 0 && !jobs_.empty() && nextCommit_ == jobs_.size()) {
+    // As olive-wx refuses such files.
+    progress_.Clear();
+    log.Report("NetCDF files: no cell has a valid temperature on any day; nothing is written.");
+    return std::max(code, static_cast<int>(kBatchStationFailed));
+  }
   if (grid_ == nullptr) return code;
   // Only a batch that committed every station writes the output (a stopped one leaves none).
   if (stopped_ || nextCommit_ < jobs_.size() || code == kExitWriteFailed ||

@@ -25,6 +25,19 @@ namespace fs = std::filesystem;
 
 const std::string kBatch = "'" OLIVE_BINARY_DIR "/olive-batch' ";
 
+// A daily file's lines, with the date and time of its first line ("Olive Model 2026-12-08
+// 04:50:04 tasmax_day_test_1_3.wx") masked.
+std::vector<std::string> DailyLines(const fs::path& p) {
+  std::vector<std::string> lines = MaskedLines(p);
+  if (!lines.empty()) {
+    std::size_t at = 0;
+    for (int blank = 0; blank < 4 && at != std::string::npos; ++blank)
+      at = lines[0].find(' ', at + 1);
+    if (at != std::string::npos) lines[0].replace(0, at, "<head and clock>");
+  }
+  return lines;
+}
+
 // A series with what a weather file can hold: impossible values, -0, a value that is not finite.
 StationSeries OddSeries() {
   StationSeries s;
@@ -122,7 +135,7 @@ TEST_F(GriddedBatch, TheNetcdfRouteLeavesTheFilesOfTheConvertedRoute) {
   std::size_t daily = 0;
   for (const auto& e : fs::directory_iterator(s / "converted/daily")) {
     const fs::path name = e.path().filename();
-    EXPECT_EQ(MaskedLines(s / "direct/daily" / name), MaskedLines(e.path())) << name;
+    EXPECT_EQ(DailyLines(s / "direct/daily" / name), DailyLines(e.path())) << name;
     ++daily;
   }
   EXPECT_EQ(daily, 22u);  // 11 cells (one is sea) in two scenarios
