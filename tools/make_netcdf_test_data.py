@@ -2,8 +2,10 @@
 """Writes small CF NetCDF files of daily weather, for the tests of olive-wx netcdf.
 
     make_netcdf_test_data.py OUTDIR
+    make_netcdf_test_data.py --grid ROWSxCOLS --years N OUTDIR
 
-makes, under OUTDIR:
+makes, under OUTDIR (with --grid, only grid/, of ROWS x COLS cells over N years from 2000-01-01,
+precipitation in one file: for the tests of gridded batches and for benchmarks):
 
   grid/     one file per variable (tasmax, tasmin, pr, rsds, hurs, sfcWind) on a rotated grid of
             3 x 4 cells with two-dimensional lat and lon (longitudes given from 0 to 360), daily
@@ -134,8 +136,8 @@ def days_since(units, calendar):
     return float(cftime.date2num(cftime.datetime(2000, 1, 1, calendar=calendar), units, calendar))
 
 
-def grid_set(folder, calendar_names, days):
-    """The six variables of one calendar; pr split into two files."""
+def grid_set(folder, calendar_names, days, split_pr=True):
+    """The six variables of one calendar; pr split into two files (unless not split_pr)."""
     os.makedirs(folder, exist_ok=True)
     values = day_values(days)
     day = np.arange(days, dtype=np.float64)
@@ -148,7 +150,7 @@ def grid_set(folder, calendar_names, days):
             times = days_since(units, calendar) + day + 0.5
             bounds = np.stack([times - 0.5, times + 0.5], axis=1)
             grid_file(path, name, values[name], times, units, calendar, bounds)
-        elif name == "pr":
+        elif name == "pr" and split_pr:
             first_year = 366 if days == 731 else 365
             grid_file(os.path.join(folder, "pr_day_test_2000.nc"), name,
                       values[name][:first_year], day[:first_year], "days since 2000-01-01",
@@ -216,14 +218,35 @@ def stations_file(path):
             v[:] = data
 
 
+def sized_grid(argv):
+    """--grid ROWSxCOLS --years N OUTDIR: the grid's variables alone, of any size and length."""
+    global ROWS, COLS
+    try:
+        rows, cols = (int(x) for x in argv[2].lower().split("x"))
+        years = int(argv[4])
+        assert argv[3] == "--years" and rows >= 3 and cols >= 4 and years >= 1
+    except (ValueError, AssertionError):
+        print("make_netcdf_test_data.py: --grid ROWSxCOLS (at least 3x4) --years N OUTDIR",
+              file=sys.stderr)
+        return 2
+    ROWS, COLS = rows, cols
+    days = sum(366 if y % 4 == 0 and (y % 100 != 0 or y % 400 == 0) else 365
+               for y in range(2000, 2000 + years))
+    grid_set(os.path.join(argv[5], "grid"), ["standard"], days, split_pr=False)
+    return 0
+
+
 def main(argv):
-    if len(argv) != 2 or argv[1] in ("-h", "--help"):
+    if not (len(argv) == 2 or (len(argv) == 6 and argv[1] == "--grid")) or argv[1] in ("-h",
+                                                                                       "--help"):
         print(__doc__.strip())
         return 0 if len(argv) == 2 else 2
     if MISSING:
         print(f"make_netcdf_test_data.py: needs the Python package {MISSING} "
               "(Debian: apt-get install python3-netcdf4)", file=sys.stderr)
         return 77
+    if argv[1] == "--grid":
+        return sized_grid(argv)
     out = argv[1]
     grid_set(os.path.join(out, "grid"), ["standard", "proleptic_gregorian", "gregorian"], 731)
     grid_set(os.path.join(out, "noleap"), ["noleap", "365_day"], 730)

@@ -48,7 +48,7 @@ std::unordered_map<std::string, bool> KeysWithWater(const fs::path& workdir) {
 }  // namespace
 
 Batch::Batch(const BatchOptions& options, fs::path workdir, ProgressTarget progress,
-             RankLink* ranks)
+             RankLink* ranks, WxSeriesSource* source, GridWriter* grid)
     : options_(options),
       workdir_(std::move(workdir)),
       ranks_(ranks),
@@ -56,7 +56,10 @@ Batch::Batch(const BatchOptions& options, fs::path workdir, ProgressTarget progr
       batchId_(identity_.Id()),
       scenarios_(std::max<std::size_t>(1, options.TempIncrements.size())),
       progress_(progress, options.weatherFiles.size() * scenarios_, scenarios_),
-      start_(Clock::now()) {
+      start_(Clock::now()),
+      source_(source),
+      grid_(grid),
+      cells_(options.weatherFiles.size()) {
   if (options.merge) role_ = Role::Merge;
   if (options.shards != 0) role_ = Role::Shard;
   if (ranks_ != nullptr) role_ = ranks_->Rank() == 0 ? Role::MpiRoot : Role::MpiWorker;
@@ -73,6 +76,7 @@ Batch::Batch(const BatchOptions& options, fs::path workdir, ProgressTarget progr
       job.wxfile = wxfile;
       job.key = WxStationName(wxfile);
       job.TempIncr = incr;
+      job.weatherReady = source_ == nullptr;
       const auto last = lastOfKey.find(job.key);
       if (last != lastOfKey.end()) job.previous = last->second;
       const auto stable = firstRowHasWater.find(job.key);
@@ -99,6 +103,7 @@ RunPlace Batch::PlaceOf(const Job& job) const {
   place.workdir = workdir_;
   place.dailyToFile = options_.dailyDir.has_value();
   place.dailyPath = job.dailyTemp;
+  place.weather = job.weather.get();
   return place;
 }
 
@@ -143,7 +148,7 @@ std::ptrdiff_t Batch::PickLocked() const {
   const std::size_t end = std::min(jobs_.size(), nextCommit_ + window_);
   for (std::size_t i = nextCommit_; i < end; ++i) {
     const Job& job = jobs_[i];
-    if (job.state != Job::State::Waiting) continue;
+    if (job.state != Job::State::Waiting || !job.weatherReady) continue;
     // The soil-water row that the run starts from may be the one an earlier job of the same
     // station records: wait for that job's commit.
     if (job.previous < 0 || job.keyStable || static_cast<std::size_t>(job.previous) < nextCommit_) {
@@ -340,8 +345,11 @@ int Batch::Run() {
   const unsigned threads = ThreadCount();
   window_ = std::max<std::size_t>(2, kWindowPerJob * threads);
   StartThreads(threads);
+  StartReader();
   int code = Commits(log);
+  StopReader();
   JoinThreads();
+  code = FinishGrid(log, code);
   if (!stopped_) {
     std::string reason;
     if (!ledger_.Complete(SummaryFields(), code, reason)) {
@@ -361,12 +369,13 @@ std::string Batch::SummaryFields() const {
 }  // namespace batch_engine
 
 int RunBatch(const BatchOptions& options, const std::filesystem::path& workdir,
-             ProgressTarget progress, RankLink* ranks) {
+             ProgressTarget progress, RankLink* ranks, const GriddedIo* gridded) {
+  if (options.netcdf) return RunGriddedBatch(options, workdir, progress, gridded);
   batch_engine::Batch batch(options, workdir, progress, ranks);
   return batch.Run();
 }
 
-int RunOliveBatch(const std::vector<std::string>& args, RankLink* ranks) {
+int RunOliveBatch(const std::vector<std::string>& args, RankLink* ranks, const GriddedIo* gridded) {
   BatchOptions options;
   std::string error;
   if (!ParseBatchArgs(args, options, error)) {
@@ -385,11 +394,20 @@ int RunOliveBatch(const std::vector<std::string>& args, RankLink* ranks) {
                  "e.g. Debian's libopenmpi-dev, and build again)\n");
     return kBatchUsage;
   }
+  if (options.netcdf && (gridded == nullptr || !gridded->openWeather ||
+                         (options.netcdfOut && !gridded->makeWriter))) {
+    std::fprintf(
+        stderr,
+        "olive-batch: --netcdf: this olive-batch was built without NetCDF support (install "
+        "the netCDF-C library, Debian's libnetcdf-dev, and build again), or convert the "
+        "files with olive-wx netcdf and run the weather files\n");
+    return kBatchUsage;
+  }
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   // Only rank 0 of an MPI job draws the bar.
   const bool drawer = ranks == nullptr || ranks->Rank() == 0;
   return RunBatch(options, ".", ProgressTarget{stderr, drawer && (terminal || options.progress)},
-                  ranks);
+                  ranks, gridded);
 }
 
 }  // namespace olive

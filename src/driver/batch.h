@@ -6,6 +6,7 @@
 //               [--mpi | --shard K/N --journal-dir DIR]
 //               SETUP MONTH1 DAY1 YEAR1 MONTH2 DAY2 YEAR2 GIS_INTERVAL WEATHER_FILE...
 //   olive-batch merge --journal-dir DIR [--resume] [options as above] SETUP ... WEATHER_FILE...
+//   olive-batch --netcdf [--prefix NAME] [--netcdf-out OUT.nc] [options] SETUP ... FILE.nc...
 //
 // A WEATHER_FILE "@LIST" stands for the names in the file LIST, one a line. With temperature
 // increments, every station runs once per increment, scenario by scenario (all stations for the
@@ -22,6 +23,10 @@
 // found (another program changed it, or the row could not be recorded), the journal is dropped and
 // the station is run again directly, at its place in the order.
 //
+// With --netcdf the stations are the cells of NetCDF files, read block after block of cells by a
+// reader thread as the commits advance (batch_gridded.cpp) and run from memory; --netcdf-out
+// writes the GIS rows' values as they are committed into a NetCDF file on the input's grid.
+//
 // Past one machine: with --mpi every rank of an MPI job runs stations (rank 0 hands them out one
 // at a time, as ranks ask), the others send each finished journal to rank 0 (driver/
 // journal_format.h), and rank 0 alone commits. With --shard K/N a process runs every N-th
@@ -30,6 +35,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -37,6 +44,11 @@
 #include <vector>
 
 namespace olive {
+
+struct ErrorSink;
+class WxSeriesSource;
+class GridWriter;
+struct GridOutputInfo;
 
 // Exit codes of olive-batch (2 and 3 as olive's).
 inline constexpr int kBatchAllRan = 0;         // every station ran to its end date
@@ -48,10 +60,16 @@ inline constexpr int kBatchUsage = 64;         // olive-batch's own command line
 struct BatchOptions {
   std::vector<std::string> params;        // SETUP and the seven numbers, as olive takes them
   std::vector<std::string> weatherFiles;  // the stations, in the list's order
-  std::vector<float> TempIncrements;      // the warming scenarios; empty: the setup's own
-  unsigned jobs = 0;                      // stations run at once; 0: the hardware threads
-  std::optional<std::filesystem::path> dailyDir;  // per-station daily files
-  bool progress = false;                          // the progress bar also off a terminal
+  // --netcdf: the weather of every cell comes from these NetCDF files (the WEATHER_FILE arguments),
+  // and the stations are the cells, named as olive-wx names them (with prefix, when not empty).
+  bool netcdf = false;
+  std::vector<std::string> netcdfFiles;
+  std::string prefix;
+  std::optional<std::filesystem::path> netcdfOut;  // --netcdf-out: the GIS output as NetCDF
+  std::vector<float> TempIncrements;               // the warming scenarios; empty: the setup's own
+  unsigned jobs = 0;                               // stations run at once; 0: the hardware threads
+  std::optional<std::filesystem::path> dailyDir;   // per-station daily files
+  bool progress = false;                           // the progress bar also off a terminal
   bool help = false;
   bool resume = false;  // complete the batch of the working folder's ledger
   bool mpi = false;     // one rank of an MPI job
@@ -81,6 +99,21 @@ class RankLink {
   virtual bool Receive(int& from, int& tag, std::string& bytes) = 0;
   // Ends every rank of the job at once with code.
   [[noreturn]] virtual void Abort(int code) = 0;
+};
+
+// What --netcdf and --netcdf-out need from the NetCDF library, which olive-batch links only when
+// it was built with it: the executable fills it in; empty functions refuse the options.
+struct GriddedIo {
+  // Opens the NetCDF files of a gridded batch (cells named prefix_ROW_COLUMN, or after the file
+  // when prefix is empty); nullptr after every problem was reported to log.
+  std::function<std::unique_ptr<WxSeriesSource>(
+      ErrorSink& log, const std::vector<std::string>& files, const std::string& prefix)>
+      openWeather;
+  // The writer of the NetCDF output path on the grid of source; nullptr after reporting why not.
+  std::function<std::unique_ptr<GridWriter>(ErrorSink& log, const WxSeriesSource& source,
+                                            const std::filesystem::path& path,
+                                            const GridOutputInfo& info)>
+      makeWriter;
 };
 
 // Reads olive-batch's arguments (after the program name); @LIST names are expanded. False with a
@@ -117,15 +150,21 @@ struct ProgressTarget {
 // the dates are read once first, without a station: when they are wrong, their messages go to the
 // error log once and no station runs. Returns the exit code: kBatchAllRan, kBatchStationFailed,
 // kExitErrorLogFailed or kExitWriteFailed (the worst).
+// With --netcdf the cells of the NetCDF files are opened first (gridded: how); a problem with them
+// is reported and no station runs (exit code 1).
 int RunBatch(const BatchOptions& options, const std::filesystem::path& workdir = ".",
-             ProgressTarget progress = {}, RankLink* ranks = nullptr);
+             ProgressTarget progress = {}, RankLink* ranks = nullptr,
+             const GriddedIo* gridded = nullptr);
 
 // Whether the arguments ask for an MPI batch (--mpi before any "--"): the executable then starts
 // MPI before anything else.
 bool AsksForMpi(std::span<const std::string> args);
 
 // The olive-batch executable, with its arguments after the program's name; ranks: MPI, when the
-// executable was built with it and --mpi was given (--mpi without it is a wrong command line).
-int RunOliveBatch(const std::vector<std::string>& args, RankLink* ranks = nullptr);
+// executable was built with it and --mpi was given (--mpi without it is a wrong command line);
+// gridded: the NetCDF input and output, when the executable was built with the NetCDF library
+// (--netcdf without it is a wrong command line).
+int RunOliveBatch(const std::vector<std::string>& args, RankLink* ranks = nullptr,
+                  const GriddedIo* gridded = nullptr);
 
 }  // namespace olive

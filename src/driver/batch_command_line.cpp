@@ -116,6 +116,21 @@ bool ModesFit(const BatchOptions& o, std::string& refusal) {
     error = std::string(o.merge ? "merge" : "--shard") + " needs --journal-dir DIR";
   }
   if (o.journalDir && o.shards == 0 && !o.merge) error = "--journal-dir goes with --shard or merge";
+  if (o.netcdf && (o.mpi || o.shards != 0 || o.merge)) {
+    error = std::string("--netcdf runs on one machine: it does not go with ") +
+            (o.mpi     ? "--mpi"
+             : o.merge ? "merge"
+                       : "--shard") +
+            " (convert the files with olive-wx netcdf and run the weather files instead)";
+  }
+  if (!o.netcdf && (!o.prefix.empty() || o.netcdfOut)) {
+    error = std::string(o.netcdfOut ? "--netcdf-out" : "--prefix") + " goes with --netcdf";
+  }
+  if (o.netcdfOut && o.resume) {
+    error =
+        "--netcdf-out does not go with --resume: the NetCDF output is written by one batch "
+        "from its start to its end";
+  }
   if (!error.empty()) refusal = error;
   return error.empty();
 }
@@ -173,7 +188,8 @@ bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, st
                            (a[name.size()] == '=' || name == "-j"));
     };
     std::string v;
-    const bool definesBatch = a == "--" || is("--temp-increments") || is("--daily");
+    const bool definesBatch = a == "--" || is("--temp-increments") || is("--daily") ||
+                              a == "--netcdf" || is("--prefix") || is("--netcdf-out");
     if (a == "--") {
       optionsEnd = true;
     } else if (a == "-h" || a == "--help") {
@@ -184,6 +200,22 @@ bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, st
       options.resume = true;
     } else if (a == "--mpi") {
       options.mpi = true;
+    } else if (a == "--netcdf") {
+      options.netcdf = true;
+    } else if (is("--prefix")) {
+      if (!value("--prefix", v)) return false;
+      if (v.empty()) {
+        error = "option --prefix needs a name";
+        return false;
+      }
+      options.prefix = v;
+    } else if (is("--netcdf-out")) {
+      if (!value("--netcdf-out", v)) return false;
+      if (v.empty()) {
+        error = "option --netcdf-out needs a file name";
+        return false;
+      }
+      options.netcdfOut = v;
     } else if (is("--shard")) {
       if (!value("--shard", v)) return false;
       if (!ParseShard(v, options.shard, options.shards)) {
@@ -236,17 +268,19 @@ bool ParseBatchArgs(std::span<const std::string> args, BatchOptions& options, st
     return false;
   }
   options.params.assign(positional.begin(), positional.begin() + kParams);
+  // With --netcdf the arguments are NetCDF files; the stations are their cells.
+  std::vector<std::string>& names = options.netcdf ? options.netcdfFiles : options.weatherFiles;
   for (std::size_t i = kParams; i < positional.size(); ++i) {
     const std::string& name = positional[i];
     if (name.size() > 1 && name[0] == '@') {
-      if (!ReadList(name.substr(1), options.weatherFiles, error)) return false;
+      if (!ReadList(name.substr(1), names, error)) return false;
     } else {
       if (!GoodWeatherName(name, error)) return false;
-      options.weatherFiles.push_back(name);
+      names.push_back(name);
     }
   }
-  if (options.weatherFiles.empty()) {
-    error = "no weather file to run";
+  if (names.empty()) {
+    error = options.netcdf ? "no NetCDF file to run" : "no weather file to run";
     return false;
   }
   return true;
@@ -259,6 +293,8 @@ std::string BatchUsage() {
          "WEATHER_FILE...\n"
          "       olive-batch merge --journal-dir DIR [--resume] [options] SETUP ... "
          "WEATHER_FILE...\n"
+         "       olive-batch --netcdf [--prefix NAME] [--netcdf-out OUT.nc] [options] SETUP ... "
+         "FILE.nc...\n"
          "Runs every weather station (a WEATHER_FILE \"@LIST\" names one file a line) as olive\n"
          "would, in parallel, leaving the shared files as one olive run per station in order.\n"
          "  -j N                   stations run at once (default: the hardware threads)\n"
@@ -274,6 +310,12 @@ std::string BatchUsage() {
          "                         every rank runs stations, rank 0 commits them\n"
          "  --shard K/N            run the stations K, K+N, K+2N, ... of the list and leave\n"
          "  --journal-dir DIR      their journals in DIR, for \"olive-batch merge\"\n"
+         "  --netcdf               the arguments after GIS_INTERVAL are CF NetCDF files (as for\n"
+         "                         olive-wx netcdf): run every cell, named as olive-wx names it\n"
+         "  --prefix NAME          with --netcdf: cells named NAME_ROW_COLUMN (olive-wx's "
+         "--prefix)\n"
+         "  --netcdf-out OUT.nc    with --netcdf: the GIS output also as NetCDF on the input's "
+         "grid\n"
          "Exit code: 0 every station ran; 1 a station stopped early, or the setup file or the\n"
          "dates are wrong and none ran (see errorlog), or a ledger or journal was refused; 2 the\n"
          "error log could not be written; 3 an output file could not be written; 64 a wrong\n"

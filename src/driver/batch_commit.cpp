@@ -65,8 +65,10 @@ int Batch::RunDirect(Job& job) {
     return kExitBadInput;
   }
   RunResult result;
+  RunPlace place = PlaceOf(job);
+  place.applied = &job.outcome->journal;  // its rows, for the NetCDF output
   try {
-    result = RunStation(log, ArgsOf(job), PlaceOf(job), job.TempIncr);
+    result = RunStation(log, ArgsOf(job), place, job.TempIncr);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "olive-batch: %s: %s\n", job.wxfile.c_str(), e.what());
   }
@@ -118,6 +120,7 @@ void Batch::Count(int code) {
 
 bool Batch::Commit(std::size_t k, ErrorLog& log) {
   Job& job = jobs_[k];
+  if (job.sea) return true;  // a cell without weather: nothing to commit, nothing to count
   StationOutcome& o = *job.outcome;
   if (!o.dailyFile.empty()) job.dailyTemp = o.dailyFile;  // where its run left the daily file
   std::string reason;
@@ -135,6 +138,7 @@ bool Batch::Commit(std::size_t k, ErrorLog& log) {
     writeFailed_ = true;
     return false;
   }
+  if (code == kExitOk) GridRows(k, o.journal);
   Count(code);
   return true;
 }
@@ -174,13 +178,16 @@ int Batch::Commits(ErrorLog& log) {
       const std::lock_guard<std::mutex> lock(mutex_);
       nextCommit_ = k + 1;
       jobs_[k].outcome.reset();
+      jobs_[k].weather.reset();
     }
     workCv_.notify_all();
+    readCv_.notify_all();
     progress_.Show(k + 1);
   }
   if (stopped_) {
     const std::lock_guard<std::mutex> lock(mutex_);
     workCv_.notify_all();
+    readCv_.notify_all();
   }
   progress_.Finish(nextCommit_);
   return ExitCode(log);

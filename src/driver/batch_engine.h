@@ -26,6 +26,9 @@
 namespace olive {
 
 class ErrorLog;
+class GridWriter;
+class WxSeriesSource;
+struct StationSeries;
 
 namespace batch_engine {
 
@@ -62,6 +65,10 @@ struct Job {
   enum class State : uint8_t { Waiting, Running, Done } state = State::Waiting;
   std::unique_ptr<StationOutcome> outcome;
   fs::path dailyTemp, dailyFinal;
+  // A gridded batch: the station's weather, from its block of cells, until its commit.
+  std::shared_ptr<const StationSeries> weather;
+  bool weatherReady = true;  // false until the block of a gridded batch's cell is read
+  bool sea = false;          // a cell without a valid temperature: nothing runs or commits
 };
 
 enum class Role : uint8_t {
@@ -95,7 +102,8 @@ struct RankWork {
 
 class Batch {
  public:
-  Batch(const BatchOptions& options, fs::path workdir, ProgressTarget progress, RankLink* ranks);
+  Batch(const BatchOptions& options, fs::path workdir, ProgressTarget progress, RankLink* ranks,
+        WxSeriesSource* source = nullptr, GridWriter* grid = nullptr);
   int Run();
 
  private:
@@ -125,6 +133,16 @@ class Batch {
   unsigned ThreadCount() const;
   double StationYears(std::size_t runs) const;
   std::string Describe(std::size_t k) const;
+
+  // batch_gridded.cpp: the blocks of cells of a gridded batch, and its NetCDF output.
+  void StartReader();
+  void StopReader();
+  void Reader();
+  std::size_t BlockOfCell(std::size_t cell) const;
+  void TakeBlock(std::size_t first, std::size_t b, bool ok, const std::vector<std::string>& lines,
+                 const std::shared_ptr<std::vector<StationSeries>>& block);
+  void GridRows(std::size_t k, const Journal& journal);
+  int FinishGrid(ErrorLog& log, int code);
 
   // batch_ranks.cpp: an MPI job.
   bool RanksAgree(unsigned slots, std::string& verdict);
@@ -176,6 +194,14 @@ class Batch {
   bool quit_ = false;                      // another rank: its threads end
   std::vector<std::string> journalFiles_;  // the merge: each position's journal file
 
+  WxSeriesSource* source_ = nullptr;  // a gridded batch's cells
+  GridWriter* grid_ = nullptr;        // its NetCDF output
+  std::size_t cells_ = 0;             // the source's cells, sea included (the jobs of a scenario)
+  std::size_t nextRead_ = 0;          // the jobs before it have their weather (or are sea)
+  bool readerQuit_ = false;
+  std::condition_variable readCv_;  // the reader may read the next block
+  std::thread reader_;
+
   bool errorLogFailed_ = false;
   bool writeFailed_ = false;
   bool stationFailed_ = false;
@@ -184,4 +210,10 @@ class Batch {
 };
 
 }  // namespace batch_engine
+
+// A batch over the cells of NetCDF files (--netcdf): opens them, names the stations after the
+// cells and runs them (batch_gridded.cpp).
+int RunGriddedBatch(const BatchOptions& options, const std::filesystem::path& workdir,
+                    ProgressTarget progress, const GriddedIo* gridded);
+
 }  // namespace olive

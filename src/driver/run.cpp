@@ -11,6 +11,7 @@
 #include "output/gis_output.h"
 #include "state/simulation.h"
 #include "weather/readwx.h"
+#include "weather/wx_series.h"
 
 namespace olive {
 namespace {
@@ -40,6 +41,27 @@ void EndSequence(Simulation& sim, bool passesRan) {
   CloseOutput(sim.files, sim.files.console, sim.log);
 }
 
+// The files of the disk, and the station's key as an open weather file when its weather is in
+// memory.
+class SeriesFiles final : public InputFiles {
+ public:
+  explicit SeriesFiles(std::string key) : key_(std::move(key)) {}
+  std::optional<std::string> Read(const std::string& name) const override {
+    if (IsKey(name)) return std::string();
+    return disk_.Read(name);
+  }
+  bool CanOpen(const std::string& name) const override {
+    return IsKey(name) || disk_.CanOpen(name);
+  }
+  std::string Problem(const std::string& name) const override { return disk_.Problem(name); }
+
+ private:
+  bool IsKey(const std::string& name) const { return !key_.empty() && name == key_; }
+
+  std::string key_;
+  DiskFiles disk_;
+};
+
 // A run whose shared files go to place.shared.
 RunResult RunWithSink(ErrorSink& log, const std::vector<std::string>& args, const RunPlace& place,
                       std::optional<float> TempIncr) {
@@ -51,14 +73,16 @@ RunResult RunWithSink(ErrorSink& log, const std::vector<std::string>& args, cons
   if (place.console != nullptr) sim->files.console.Attach(place.console, "standard output");
   RunResult result;
   try {
-    DiskFiles files;
+    const SeriesFiles files(place.weather != nullptr && args.size() == kRunParameterCount
+                                ? args.back()
+                                : std::string());
     ReadInputs(log, args, files, sim->in, sim->drv, sim->rng);
     const bool inputsRead = log.RunOk;
     result.seeded = inputsRead;
     result.seed = sim->rng.s;
     // A warming scenario: the setup file as if its temperature adjustment had been edited.
     if (inputsRead && TempIncr) sim->in.wxcons[1] = *TempIncr;
-    if (inputsRead) RunPasses(*sim);
+    if (inputsRead) RunPasses(*sim, place.weather);
     const bool passesRan = inputsRead && log.RunOk && !sim->files.WriteFailed;
     EndSequence(*sim, passesRan);
     result.completed = passesRan && log.RunOk && !sim->files.WriteFailed;
@@ -115,14 +139,18 @@ void StartPass(Simulation& sim, const DriverState& atInputs) {
   sim.out.prcntatkd = 0;
 }
 
-bool PreparePass(Simulation& sim, const DriverState& atInputs) {
+bool PreparePass(Simulation& sim, const DriverState& atInputs, const StationSeries* weather) {
   StartPass(sim, atInputs);
   sim.files.Shared().GetSoilWaterConditions(sim.log, sim.in.wxstation, sim.water,
                                             sim.drv.SoilWaterOk, sim.files.workdir);
   if (!sim.log.RunOk) return false;
   sim.drv.PruneToday = false;
   WxPeriod period{sim.drv.modelStartDate, sim.drv.ModelEndDate, sim.drv.ndays};
-  readwx(sim.log, sim.in.WxFilename, period, sim.in.wxcons, sim.wx);
+  if (weather != nullptr) {
+    readwxSeries(sim.log, *weather, sim.in.WxFilename, period, sim.in.wxcons, sim.wx);
+  } else {
+    readwx(sim.log, sim.in.WxFilename, period, sim.in.wxcons, sim.wx);
+  }
   if (!sim.log.RunOk) return false;
   sim.drv.ndays = period.ndays;
   if (!GisOutputDatesFit(sim.log, sim.drv.ndays, sim.in.GisOutputInterval)) return false;
@@ -134,12 +162,12 @@ bool PreparePass(Simulation& sim, const DriverState& atInputs) {
   return true;
 }
 
-int RunPasses(Simulation& sim) {
+int RunPasses(Simulation& sim, const StationSeries* weather) {
   const DriverState atInputs = sim.drv;
   // The station's row is recorded after the first pass, so a second pass finds it; the bound
   // guards the loop against a table that does not give the row back.
   for (int pass = 1; pass <= 2; ++pass) {
-    if (!PreparePass(sim, atInputs) || !RunDays(sim)) return pass;
+    if (!PreparePass(sim, atInputs, weather) || !RunDays(sim)) return pass;
     if (sim.drv.SoilWaterOk) {
       if (sim.in.Daily) CloseOutput(sim.files, sim.files.dailyfile, sim.log);
       return pass;
@@ -168,6 +196,7 @@ RunResult RunStation(ErrorSink& log, const std::vector<std::string>& args, const
     const RunResult result = RunWithSink(log, args, journaled, TempIncr);
     if (!result.completed) return result;
     const CommitResult commit = CommitRun(journal, log, place.workdir);
+    if (place.applied != nullptr) *place.applied = journal;
     // The station's row changed in the soil-water table while the run went on: run it again
     // from the row as it is now.
     if (commit.stale && attempt < kRunAttempts) continue;

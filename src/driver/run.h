@@ -15,6 +15,8 @@ namespace olive {
 
 struct Simulation;
 struct DriverState;
+struct StationSeries;
+struct Journal;
 struct ErrorSink;
 class SharedFiles;
 
@@ -46,6 +48,13 @@ struct RunPlace {
   bool dailyToFile = true;          // false: no daily file (Daily keeps its meaning for the model)
   std::filesystem::path dailyPath;  // empty: "OliveDaily.txt" in workdir
   std::FILE* console = stdout;      // the console tables; nullptr: none
+  // The station's weather in memory (a cell of a gridded source), taken in place of the weather
+  // file: the command line's weather file name is then the station's key, its name plus ".wx", and
+  // the run is that of olive on the weather file olive-wx converts the series to, under that
+  // name. nullptr: the weather file of the command line.
+  const StationSeries* weather = nullptr;
+  // A run without a sink in place (RunStation): receives the journal it applied to the files.
+  Journal* applied = nullptr;
 };
 
 // How one run ended.
@@ -74,11 +83,14 @@ RunResult RunStation(ErrorSink& log, const std::vector<std::string>& args, const
 // soil-water table, reads the weather, initialises the model and runs the days. A station missing
 // from the table gets a pass without output, its table row, and a repeated pass with output.
 // Returns the number of passes begun.
-int RunPasses(Simulation& sim);
+// weather: the station's series in memory in place of its weather file (see RunPlace).
+int RunPasses(Simulation& sim, const StationSeries* weather = nullptr);
 
-// The start of a pass: the station's soil water from the table, the weather of the pass, the
-// initial state and the first day's calendar. False when the run must end (RunOk cleared).
-bool PreparePass(Simulation& sim, const DriverState& atInputs);
+// The start of a pass: the station's soil water from the table, the weather of the pass (from
+// weather when given, else from the weather file), the initial state and the first day's calendar.
+// False when the run must end (RunOk cleared).
+bool PreparePass(Simulation& sim, const DriverState& atInputs,
+                 const StationSeries* weather = nullptr);
 
 // Puts every part of the state that a pass changes back to where the inputs left it, so that a
 // repeated pass starts exactly as the first: only the random sequence and the mite predators'

@@ -1,9 +1,11 @@
 #include "weather/readwx.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "io/file_contents.h"
@@ -11,6 +13,7 @@
 #include "toolkit/text_scan.h"
 #include "weather/wx_dates.h"
 #include "weather/wx_record.h"
+#include "weather/wx_series.h"
 
 namespace olive {
 namespace {
@@ -27,6 +30,41 @@ constexpr int32_t kMaxListedValues = 20;
 bool IsBlankLine(std::string_view line) {
   return line.find_first_not_of(" \t\r") == std::string_view::npos;
 }
+
+void ReportWxLine(ErrorSink& log, std::string_view wxfile, int32_t line,
+                  const std::string& problem) {
+  ReportError(log, "Weather file \"" + std::string(wxfile) + "\" line " + std::to_string(line) +
+                       ": " + problem);
+}
+
+// The values of the records a pass keeps: the impossible ones become missing, each with a warning
+// naming the line (the first 20; the rest are counted), and the run goes on.
+class ValueChecks {
+ public:
+  ValueChecks(ErrorSink& log, std::string_view wxfile) : log_(log), wxfile_(wxfile) {}
+
+  void Check(WxRecord& r) {
+    CheckWxValues(r, kFahr, problems_);
+    for (const std::string& p : problems_) {
+      if (++impossible_ <= kMaxListedValues) ReportWxLine(log_, wxfile_, r.line, p);
+    }
+    problems_.clear();
+  }
+
+  // Counts the impossible values not listed.
+  void Finish() {
+    if (impossible_ <= kMaxListedValues) return;
+    ReportError(log_, "Weather file \"" + std::string(wxfile_) +
+                          "\": " + std::to_string(impossible_ - kMaxListedValues) +
+                          " more impossible values taken as missing.");
+  }
+
+ private:
+  ErrorSink& log_;
+  std::string_view wxfile_;
+  std::vector<std::string> problems_;  // the impossible values of one record
+  int32_t impossible_ = 0;             // impossible values found so far
+};
 
 // Reads the weather file's text with messages that name the file and the line: the station head
 // token by token, then one record a line, each dated the day after the one before.
@@ -65,26 +103,11 @@ class WxReader {
     return InSequence(r);
   }
 
-  // Checks the values of a record the pass keeps; the impossible ones become missing, with a
-  // warning (the run goes on).
-  void CheckValues(WxRecord& r) {
-    CheckWxValues(r, kFahr, problems_);
-    for (const std::string& p : problems_) {
-      if (++impossible_ <= kMaxListedValues) Report(r.line, p);
-    }
-    problems_.clear();
-  }
-
-  // Counts the impossible values not listed.
-  void FinishValues() {
-    if (impossible_ <= kMaxListedValues) return;
-    ReportError(log_, "Weather file \"" + std::string(wxfile_) +
-                          "\": " + std::to_string(impossible_ - kMaxListedValues) +
-                          " more impossible values taken as missing.");
-  }
+  void CheckValues(WxRecord& r) { values_.Check(r); }
+  void FinishValues() { values_.Finish(); }
 
   void Fail(int32_t line, const std::string& problem) {
-    Report(line, problem);
+    ReportWxLine(log_, wxfile_, line, problem);
     log_.RunOk = false;
   }
 
@@ -131,17 +154,56 @@ class WxReader {
     return true;
   }
 
-  void Report(int32_t line, const std::string& problem) {
-    ReportError(log_, "Weather file \"" + std::string(wxfile_) + "\" line " + std::to_string(line) +
-                          ": " + problem);
-  }
-
   ErrorSink& log_;
   TextScanner in_;
   std::string_view wxfile_;
-  std::optional<WxDate> previous_;     // the date of the record before
-  std::vector<std::string> problems_;  // the impossible values of one record
-  int32_t impossible_ = 0;             // impossible values found so far
+  std::optional<WxDate> previous_;  // the date of the record before
+  ValueChecks values_{log_, wxfile_};
+};
+
+// The records of a station's series in memory, as its weather file would give them: one a day from
+// the series' first day, on the lines 4, 5, ... of the file.
+class SeriesReader {
+ public:
+  SeriesReader(ErrorSink& log, const StationSeries& s, std::string_view wxfile)
+      : s_(s), date_(DateOfDayNumber(s.firstDay)), values_(log, wxfile) {}
+
+  bool Record(WxRecord& r, bool& ended) {
+    ended = day_ >= s_.Days();
+    if (ended) return true;
+    r.date = date_;
+    r.line = kFirstRecordLine + static_cast<int32_t>(day_);
+    for (const WxVar v : kWxVars) r.value[Index(v)] = WeatherFileValue(s_.At(v, day_));
+    r.text = {};
+    date_ = NextDay(date_);
+    ++day_;
+    return true;
+  }
+
+  // The values as the file would write them are needed only for the messages of impossible ones.
+  void CheckValues(WxRecord& r) {
+    WxRecord copy = r;
+    CheckWxValues(copy, kFahr, unused_);
+    if (unused_.empty()) return;
+    unused_.clear();
+    for (std::size_t f = 0; f < texts_.size(); ++f) {
+      texts_[f].clear();
+      AppendShortest(texts_[f], r.value[f]);
+      r.text[f] = texts_[f];
+    }
+    values_.Check(r);
+  }
+  void FinishValues() { values_.Finish(); }
+
+ private:
+  static constexpr int32_t kFirstRecordLine = 4;  // after the name, the place and the heading
+
+  const StationSeries& s_;
+  std::size_t day_ = 0;
+  WxDate date_;
+  ValueChecks values_;
+  std::vector<std::string> unused_;
+  std::array<std::string, kWxValues> texts_;
 };
 
 void Store(Weather& wx, int32_t p, const WxRecord& r) {
@@ -200,52 +262,21 @@ void Convert(float& v, double factor) {
   if (v > kMissing) v = static_cast<float>(v * factor);
 }
 
-}  // namespace
-
-void SizeWeather(Weather& wx) {
-  const size_t n = static_cast<size_t>(Weather::kCapacity) + 1;
-  if (wx.temps.size() != n) wx.temps.assign(n, {kMissing, kMissing});
-  if (wx.solar.size() != n) wx.solar.assign(n, kMissing);
-  if (wx.rain.size() != n) wx.rain.assign(n, kMissing);
-  if (wx.relhum.size() != n) wx.relhum.assign(n, kMissing);
-  if (wx.winds.size() != n) wx.winds.assign(n, kMissing);
-}
-
-void readwx(ErrorSink& log, const std::string& wxfile, WxPeriod& period, const WxCons& wxcons,
-            Weather& wx) {
-  std::string text;
-  const FileReadStatus status =
-      wxfile.empty() ? FileReadStatus::CannotOpen : ReadWholeFile(wxfile, text);
-  if (status == FileReadStatus::CannotOpen) {
-    ReportError(log, "Initialize Brask. Wx file not found: \"" + wxfile + "\"");
-    log.RunOk = false;
-    return;
-  }
-  if (status != FileReadStatus::Ok) {
-    ReportError(log,
-                "Weather file \"" + wxfile + "\" cannot be read: " + FileReadProblem(status) + ".");
-    log.RunOk = false;
-    return;
-  }
-  readwxText(log, text, wxfile, period, wxcons, wx);
-}
-
-void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, WxPeriod& period,
-                const WxCons& wxcons, Weather& wx) {
-  SizeWeather(wx);
-  WxReader rd(log, SkipByteOrderMark(text), wxfile);
-  TextScanner& in = rd.in();
-
-  // 1. Station: the whole first line, the location name before its first TAB (after the first
-  // character; the whole line when it has none), then longitude and latitude.
-  wx.wxid = std::string(in.ReadLine());
+// The first line's location name: the text before its first TAB (after the first character; the
+// whole line when it has none).
+void SetLocation(ErrorSink& log, Weather& wx) {
   const size_t tab = wx.wxid.find('\t', 1);
   wx.Location = tab == std::string::npos ? wx.wxid : wx.wxid.substr(0, tab);
   log.SetLocation(wx.Location);
-  if (!rd.Number(wx.Longitude) || !rd.Number(wx.LatitudeDegrees)) return;
-  in.SkipLine();
-  wx.LatitudeRadians = static_cast<float>(wx.LatitudeDegrees * 0.0174533);
+}
 
+// Stores the records of the pass from rd (the records after the head) into wx: selects the days
+// from the start date to the end date, checks their values, then repairs, converts and adjusts
+// the series. Shared by the weather file's text and a series in memory, so that both give the
+// same weather and the same messages.
+template <class Reader>
+void StoreAndRepair(ErrorSink& log, Reader& rd, std::string_view wxfile, WxPeriod& period,
+                    const WxCons& wxcons, Weather& wx) {
   // 2. Any adjustment asked for?
   bool adjust = false;
   for (int k = 1; k <= 5; ++k) adjust = adjust || wxcons[k] != 0.0f;
@@ -253,9 +284,8 @@ void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, 
   // 3. Every day of the pass starts missing.
   for (int32_t i = 1; i <= period.ndays; ++i) StoreMissing(wx, i);
 
-  // 4. Skip the heading and read the first record. Every record read, also those before the
-  // start date, follows the one before day by day (dates only choose the records of the pass).
-  in.SkipLine();
+  // 4. Read the first record. Every record read, also those before the start date, follows the
+  // one before day by day (dates only choose the records of the pass).
   WxRecord r;
   bool ended = false;
   auto dateOf = [&log](const WxRecord& rec) {
@@ -316,6 +346,68 @@ void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, 
   wxmissing(wx, period.ndays);
   wxunits(wx, period.ndays, kFahr, kWatts, kInches, kKilom, kMetersPerSec);
   if (adjust) DoAdjustWx(wx, period.ndays, wxcons);
+}
+
+}  // namespace
+
+void SizeWeather(Weather& wx) {
+  const size_t n = static_cast<size_t>(Weather::kCapacity) + 1;
+  if (wx.temps.size() != n) wx.temps.assign(n, {kMissing, kMissing});
+  if (wx.solar.size() != n) wx.solar.assign(n, kMissing);
+  if (wx.rain.size() != n) wx.rain.assign(n, kMissing);
+  if (wx.relhum.size() != n) wx.relhum.assign(n, kMissing);
+  if (wx.winds.size() != n) wx.winds.assign(n, kMissing);
+}
+
+void readwx(ErrorSink& log, const std::string& wxfile, WxPeriod& period, const WxCons& wxcons,
+            Weather& wx) {
+  std::string text;
+  const FileReadStatus status =
+      wxfile.empty() ? FileReadStatus::CannotOpen : ReadWholeFile(wxfile, text);
+  if (status == FileReadStatus::CannotOpen) {
+    ReportError(log, "Initialize Brask. Wx file not found: \"" + wxfile + "\"");
+    log.RunOk = false;
+    return;
+  }
+  if (status != FileReadStatus::Ok) {
+    ReportError(log,
+                "Weather file \"" + wxfile + "\" cannot be read: " + FileReadProblem(status) + ".");
+    log.RunOk = false;
+    return;
+  }
+  readwxText(log, text, wxfile, period, wxcons, wx);
+}
+
+void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, WxPeriod& period,
+                const WxCons& wxcons, Weather& wx) {
+  SizeWeather(wx);
+  WxReader rd(log, SkipByteOrderMark(text), wxfile);
+  TextScanner& in = rd.in();
+
+  // 1. Station: the whole first line, the location name before its first TAB (after the first
+  // character; the whole line when it has none), then longitude and latitude.
+  wx.wxid = std::string(in.ReadLine());
+  SetLocation(log, wx);
+  if (!rd.Number(wx.Longitude) || !rd.Number(wx.LatitudeDegrees)) return;
+  in.SkipLine();
+  wx.LatitudeRadians = static_cast<float>(wx.LatitudeDegrees * 0.0174533);
+
+  in.SkipLine();  // the heading
+  StoreAndRepair(log, rd, wxfile, period, wxcons, wx);
+}
+
+void readwxSeries(ErrorSink& log, const StationSeries& s, std::string_view wxfile, WxPeriod& period,
+                  const WxCons& wxcons, Weather& wx) {
+  SizeWeather(wx);
+  // The head as the station's weather file gives it: its first line, then its place as read back
+  // from the file.
+  wx.wxid = WeatherFileFirstLine(s);
+  SetLocation(log, wx);
+  wx.Longitude = WeatherFileValue(s.lon);
+  wx.LatitudeDegrees = WeatherFileValue(s.lat);
+  wx.LatitudeRadians = static_cast<float>(wx.LatitudeDegrees * 0.0174533);
+  SeriesReader rd(log, s, wxfile);
+  StoreAndRepair(log, rd, wxfile, period, wxcons, wx);
 }
 
 void wxmissing(Weather& wx, uint16_t ndays) {

@@ -27,6 +27,8 @@
 
 namespace olive {
 
+struct StationSeries;
+
 // The dates a pass asks of the weather file, and the days it gets.
 struct WxPeriod {
   float Firstdate = 0;  // modelStartDate (rdate serial number)
@@ -48,6 +50,11 @@ void readwx(ErrorSink& log, const std::string& wxfile, WxPeriod& period, const W
 // skipped); wxfile names the file in messages.
 void readwxText(ErrorSink& log, std::string_view text, std::string_view wxfile, WxPeriod& period,
                 const WxCons& wxcons, Weather& wx);
+// The same from a station's series in memory (weather/wx_series.h), as if it were read from the
+// weather file that olive-wx writes of it, named wxfile in messages: the same weather, the same
+// messages (lines counted as in that file), without the text.
+void readwxSeries(ErrorSink& log, const StationSeries& s, std::string_view wxfile, WxPeriod& period,
+                  const WxCons& wxcons, Weather& wx);
 
 // Fills the missing values (-99) of the six series over days 1..ndays: straight lines across
 // gaps, the first valid value before a leading gap, the last one after a trailing gap, and the

@@ -58,6 +58,7 @@ class NcFile {
   bool ReadNames(int var, std::vector<std::string>& out, std::string& problem) const;
 
  private:
+  friend class NcOutFile;  // copies variables of an input into an output file
   NcFile(int id, std::string path) : id_(id), path_(std::move(path)) {}
   int id_;
   std::string path_;

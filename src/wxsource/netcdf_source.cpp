@@ -97,6 +97,11 @@ struct NetcdfSource::Impl {
   std::size_t days = 0;
   std::vector<std::size_t> addedDays;  // days the source's calendar lacks, from firstDay
   std::size_t blockRows = 1, blockCols = 1;
+  // A block of cells: rows r0..r0+nr-1, columns c0..c0+nc-1.
+  struct Block {
+    std::size_t r0 = 0, nr = 0, c0 = 0, nc = 0;
+  };
+  Block BlockAt(std::size_t b) const;
 
   ErrorSink* log = nullptr;
 
@@ -666,20 +671,51 @@ std::size_t NetcdfSource::BlockCount() const {
   return rows * cols;
 }
 
+const std::vector<std::string>& NetcdfSource::CellNames() const {
+  return impl_->names;
+}
+
+NetcdfSource::Impl::Block NetcdfSource::Impl::BlockAt(std::size_t b) const {
+  const std::size_t colBlocks = (shape[1] + blockCols - 1) / blockCols;
+  Block k;
+  k.r0 = (b / colBlocks) * blockRows;
+  k.c0 = (b % colBlocks) * blockCols;
+  k.nr = std::min(blockRows, shape[0] - k.r0);
+  k.nc = std::min(blockCols, shape[1] - k.c0);
+  return k;
+}
+
+std::size_t NetcdfSource::BlockFirstCell(std::size_t b) const {
+  const Impl::Block k = impl_->BlockAt(b);
+  return k.r0 * impl_->shape[1] + k.c0;
+}
+
+std::size_t NetcdfSource::BlockCells(std::size_t b) const {
+  const Impl::Block k = impl_->BlockAt(b);
+  return k.nr * k.nc;
+}
+
+const std::string& NetcdfSource::GridFile() const {
+  const Impl& m = *impl_;
+  return m.files[m.vars[Index(WxVar::Tmax)].front().file]->Path();
+}
+
+const std::string& NetcdfSource::GridVariable() const {
+  return impl_->vars[Index(WxVar::Tmax)].front().name;
+}
+
 bool NetcdfSource::ReadBlock(ErrorSink& log, std::size_t b, std::vector<StationSeries>& out) {
   Impl& m = *impl_;
   m.log = &log;
   out.clear();
-  const std::size_t colBlocks = (m.shape[1] + m.blockCols - 1) / m.blockCols;
-  const std::size_t r0 = (b / colBlocks) * m.blockRows, c0 = (b % colBlocks) * m.blockCols;
-  const std::size_t nr = std::min(m.blockRows, m.shape[0] - r0);
-  const std::size_t nc = std::min(m.blockCols, m.shape[1] - c0);
+  const auto [r0, nr, c0, nc] = m.BlockAt(b);
   std::vector<StationSeries> cells(nr * nc);
   for (std::size_t i = 0; i < nr; ++i) {
     for (std::size_t j = 0; j < nc; ++j) {
       StationSeries& s = cells[i * nc + j];
       const std::size_t cell = (r0 + i) * m.shape[1] + c0 + j;
       s.name = m.names[cell];
+      s.cell = cell;
       s.origin = m.origin;
       s.lon = m.lon[cell];
       s.lat = m.lat[cell];

@@ -32,10 +32,10 @@ struct NetcdfOptions {
   std::size_t blockBytes = std::size_t{64} << 20;
 };
 
-class NetcdfSource {
+class NetcdfSource final : public WxSeriesSource {
  public:
   NetcdfSource();
-  ~NetcdfSource();
+  ~NetcdfSource() override;
   NetcdfSource(const NetcdfSource&) = delete;
   NetcdfSource& operator=(const NetcdfSource&) = delete;
 
@@ -47,11 +47,21 @@ class NetcdfSource {
 
   std::size_t CellCount() const;  // the cells of the grid, or the stations, sea included
   std::size_t Days() const;       // the days of every series
-  std::size_t BlockCount() const;
+  std::size_t BlockCount() const override;
+  // The cells' names (sea included), row by row: what olive-wx names their weather files after.
+  const std::vector<std::string>& CellNames() const override;
+  // Blocks are runs of whole rows of the grid, or of part of one row.
+  std::size_t BlockFirstCell(std::size_t b) const override;
+  std::size_t BlockCells(std::size_t b) const override;
   // Reads block b (0..BlockCount()-1): the series of its cells that have a valid temperature on
   // some day, in the order of the grid's rows and columns, into out (emptied first). False
   // (reported) when the library cannot read the data.
-  bool ReadBlock(ErrorSink& log, std::size_t b, std::vector<StationSeries>& out);
+  bool ReadBlock(ErrorSink& log, std::size_t b, std::vector<StationSeries>& out) override;
+
+  // The grid: the file and the variable (the first of the maximum temperature) whose dimensions,
+  // coordinates and grid mapping the cells are those of.
+  const std::string& GridFile() const;
+  const std::string& GridVariable() const;
 
  private:
   struct Impl;

@@ -15,18 +15,10 @@ namespace olive {
 
 namespace fs = std::filesystem;
 
-void AppendShortest(std::string& out, float v) {
-  if (!std::isfinite(v)) v = kWxMissing;
-  if (v == 0) v = 0;  // no "-0"
-  char text[64];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed);
-  out.append(text, ec == std::errc() ? end : text);
-}
-
 std::string WeatherFileText(const StationSeries& s) {
   std::string out;
   out.reserve(64 * s.Days() + 256);
-  out += s.name + "\tdaily weather " + s.origin + ", converted by olive-wx\n";
+  out += WeatherFileFirstLine(s) + '\n';
   AppendShortest(out, s.lon);
   out += '\t';
   AppendShortest(out, s.lat);

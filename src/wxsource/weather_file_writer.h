@@ -22,8 +22,6 @@ namespace olive {
 
 // The text of the station's weather file.
 std::string WeatherFileText(const StationSeries& s);
-// Appends v in the shortest fixed-point form that reads back as v ("26.85", "-99", "0.00001").
-void AppendShortest(std::string& out, float v);
 
 // The name of the list of a conversion's weather files, in the output folder.
 inline constexpr std::string_view kStationListName = "stations.txt";
