@@ -318,6 +318,18 @@ int Batch::Prepare(ErrorLog& log) {
   return -1;
 }
 
+int Batch::Conclude(int code, std::string_view who) {
+  if (!stopped_) {
+    std::string reason;
+    if (!ledger_.Complete(SummaryFields(), code, reason)) {
+      std::fprintf(stderr, "olive-batch: %s\n", reason.c_str());
+      code = std::max(code, kExitWriteFailed);
+    }
+  }
+  Summarize(who);
+  return code;
+}
+
 void Batch::Summarize(std::string_view who) const {
   const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
   const std::string line =
@@ -350,15 +362,7 @@ int Batch::Run() {
   StopReader();
   JoinThreads();
   code = FinishGrid(log, code);
-  if (!stopped_) {
-    std::string reason;
-    if (!ledger_.Complete(SummaryFields(), code, reason)) {
-      std::fprintf(stderr, "olive-batch: %s\n", reason.c_str());
-      code = std::max(code, kExitWriteFailed);
-    }
-  }
-  Summarize("olive-batch");
-  return code;
+  return Conclude(code, "olive-batch");
 }
 
 std::string Batch::SummaryFields() const {

@@ -128,6 +128,9 @@ class Batch {
   // A commit could not be recorded in the ledger (reason): nothing more is started or committed.
   void Stop(const std::string& reason);
   int ExitCode(ErrorLog& log);
+  // The end of a batch that was not stopped: its record completed in the ledger (a failure to
+  // write it makes the code at least 3), then the summary line. Returns the exit code.
+  int Conclude(int code, std::string_view who);
   void Summarize(std::string_view who) const;
   std::string SummaryFields() const;
   unsigned ThreadCount() const;

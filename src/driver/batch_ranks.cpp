@@ -140,15 +140,7 @@ int Batch::RunRoot() {
   int code = Commits(log);
   FinishRanks(code);
   JoinThreads();
-  if (!stopped_) {
-    std::string reason;
-    if (!ledger_.Complete(SummaryFields(), code, reason)) {
-      std::fprintf(stderr, "olive-batch: %s\n", reason.c_str());
-      code = std::max(code, kExitWriteFailed);
-    }
-  }
-  Summarize("olive-batch");
-  return code;
+  return Conclude(code, "olive-batch");
 }
 
 // Asks rank 0 for a station for each free thread and sends it the finished ones; false once the

@@ -257,15 +257,7 @@ int Batch::RunMerge() {
     return kBatchStationFailed;
   }
   int code = Commits(log);
-  if (!stopped_) {
-    std::string reason;
-    if (!ledger_.Complete(SummaryFields(), code, reason)) {
-      std::fprintf(stderr, "olive-batch: %s\n", reason.c_str());
-      code = std::max(code, kExitWriteFailed);
-    }
-  }
-  Summarize("olive-batch merge");
-  return code;
+  return Conclude(code, "olive-batch merge");
 }
 
 }  // namespace batch_engine

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "output/row_identity_columns.h"
 #include "state/run_files.h"
 #include "state/simulation.h"
 
@@ -16,19 +17,7 @@ bool Always(const Inputs&) {
 
 // Common part: the run, the place, the dates and the tree. DysToOut is the day of year on the
 // output day, and the running day of the pass in a harvest row.
-constexpr OutputColumn kCommon[] = {
-    TextColumn("Model", TextField::Model, {"the model's name, VudadIDE", kUnitText, "model"}),
-    TextColumn("Date", TextField::Date,
-               {"the computer's date when the row was written, ddmmmyy", kUnitText, "write_date"}),
-    TextColumn("Time", TextField::Time,
-               {"the computer's time when the row was written", kUnitText, "write_time"}),
-    TextColumn(
-        "WxFile", TextField::WxFile,
-        {"the station's weather file, as named on the command line", kUnitText, "weather_file"}),
-    OneSource("Long", V(sim.wx.Longitude), kFixed4,
-              {"the station's longitude, from its weather file", kUnitLongitude, "longitude"}),
-    OneSource("Lat", V(sim.wx.LatitudeDegrees), kFixed4,
-              {"the station's latitude, from its weather file", kUnitLatitude, "latitude"}),
+constexpr OutputColumn kCommonOwn[] = {
     OneSource("JdStart", V(sim.drv.jdayStart), kInteger,
               {"day of year of the run's start date", kUnitDayOfYear, "start_day"}),
     CurrentOrHarvest("DysToOut", V(sim.drv.jday), V(sim.drv.modelday), kInteger,
@@ -77,6 +66,7 @@ constexpr OutputColumn kCommon[] = {
     OneSource("ddbMinus83", V(sim.season.PlantDamageDD), kFixed1,
               {"degree-days below -8.3 °C since 1 January", kUnitDamageDD, "damage_dd"}),
 };
+constexpr auto kCommon = AfterRowIdentity(kCommonOwn);
 
 #undef V
 

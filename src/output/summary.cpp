@@ -1,6 +1,7 @@
 #include "output/summary.h"
 
 #include "output/gis_output.h"
+#include "output/row_identity_columns.h"
 #include "state/simulation.h"
 
 namespace olive {
@@ -14,19 +15,7 @@ bool Always(const Inputs&) {
 
 // Group A: the run, the place, the GIS output sequence, the dates and the tree. Harvest rows read
 // the tree's snapshot; every other row reads the output day.
-constexpr OutputColumn kRun[] = {
-    TextColumn("Model", TextField::Model, {"the model's name, VudadIDE", kUnitText, "model"}),
-    TextColumn("Date", TextField::Date,
-               {"the computer's date when the row was written, ddmmmyy", kUnitText, "write_date"}),
-    TextColumn("Time", TextField::Time,
-               {"the computer's time when the row was written", kUnitText, "write_time"}),
-    TextColumn(
-        "WxFile", TextField::WxFile,
-        {"the station's weather file, as named on the command line", kUnitText, "weather_file"}),
-    OneSource("Long", V(sim.wx.Longitude), kFixed4,
-              {"the station's longitude, from its weather file", kUnitLongitude, "longitude"}),
-    OneSource("Lat", V(sim.wx.LatitudeDegrees), kFixed4,
-              {"the station's latitude, from its weather file", kUnitLatitude, "latitude"}),
+constexpr OutputColumn kRunOwn[] = {
     OneSource("GisOutSeq", V(sim.gis.GisFileIndex), kInteger,
               {"number of the output date in the run (n of the GIS file OUTnnnnn.txt)", kUnitText}),
     OneSource("JdStart", V(sim.drv.jdayStart), kInteger,
@@ -70,6 +59,7 @@ constexpr OutputColumn kRun[] = {
     OneSource("ddbMinus85", V(sim.season.PlantDamageDD), kFixed1,
               {"degree-days below -8.3 °C since 1 January", kUnitDamageDD, "damage_dd"}),
 };
+constexpr auto kRun = AfterRowIdentity(kRunOwn);
 
 // L: which organisms took part (1) or not (0); M: precipitation since the last output date, mm.
 constexpr OutputColumn kSwitchesAndRain[] = {
