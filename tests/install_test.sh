@@ -12,6 +12,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 [[ "$("$prefix/bin/olive" --version)" == "olive $version" ]] || { echo "olive --version: wrong"; exit 1; }
 [[ "$("$prefix/bin/olive-batch" --version)" == "olive-batch $version" ]] ||
   { echo "olive-batch --version: wrong"; exit 1; }
+[[ "$("$prefix/bin/olive-wx" --version)" == "olive-wx $version" ]] ||
+  { echo "olive-wx --version: wrong"; exit 1; }
 for tool in "$prefix/bin/olive-plot" "$prefix/bin/olive-export" "$prefix"/share/olive/tools/*.py; do
   [[ "$(head -n 1 "$tool")" == "#!/usr/bin/env python3" ]] || { echo "$tool: shebang"; exit 1; }
 done
